@@ -1,0 +1,2 @@
+// PLACEHOLDER: replaced by the board.
+namespace quill { int boardPlaceholder = 0; }

@@ -1,0 +1,2 @@
+// PLACEHOLDER: replaced by the board.
+int main() { return 0; }

@@ -1,0 +1,33 @@
+// The one serial port of the program and its byte operations.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "link/port.h"
+
+// Receive time-out for comGetByte, in empty polls of up to 10 ms; 0 waits without limit.
+extern int rxTimeout;
+
+constexpr int kPollMs = 10;
+
+// Opens the named port: "sim" (any case) is the in-process board, anything
+// else goes to the platform backend. 1 on success, 0 on failure.
+int initCom(const char* name, long baud);
+void closeCom();
+int comAvailable();
+int comWrite(const uint8_t* bytes, int count);
+int comRead(uint8_t* buffer, int count);
+void comPutByte(uint8_t byte);
+int comGetByte();
+
+// One empty poll of at most kPollMs; also wakes for console input when watchConsole.
+void comIdle(bool watchConsole);
+
+// Installs a port directly (tests, benchmarks); nullptr closes the current one.
+void setComPort(std::unique_ptr<Port> port);
+Port* comPort();
+
+// Platform backends; each prints its own reason on failure and returns nullptr.
+std::unique_ptr<Port> openPlatformPort(const char* name, long baud);
+std::unique_ptr<Port> openSimPort();

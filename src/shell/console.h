@@ -1,0 +1,37 @@
+// The user's console: line input that keeps serving the link while no key is
+// pressed, the abort key, and the help text.
+#pragma once
+
+#include <memory>
+
+constexpr int KEY_ESC = 0x1B;
+
+// inputLine results besides the line length.
+constexpr int INPUT_END = -1;       // end of console input
+constexpr int INPUT_TOO_LONG = -2;  // the line did not fit; refused with a message, buffer empty
+
+class Console {
+public:
+    virtual ~Console() = default;
+    // A key press is waiting; nothing is consumed.
+    virtual bool keyWaiting() = 0;
+    // The next key, without echo or editing.
+    virtual int readKey() = 0;
+    // One line with echo and editing, without its line feed; INPUT_END or INPUT_TOO_LONG.
+    virtual int readLine(char* buffer, int capacity) = 0;
+    // Descriptor to wait on for the next key, or -1 when there is none to wait on.
+    virtual int waitFd() = 0;
+    // Puts the terminal back as it was found.
+    virtual void restore() {}
+};
+
+// Picks the backend for the standard input (terminal or script); installs it.
+void initConsole();
+void setConsole(std::unique_ptr<Console> console);
+Console* console();
+
+bool keyWaiting();
+int readKey();
+// Echoes target output and answers unasked frames until a key is pressed, then reads the line.
+int inputLine(char* buffer, int capacity);
+void showHelp();

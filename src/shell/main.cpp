@@ -1,0 +1,2 @@
+// PLACEHOLDER: replaced by the shell.
+int main() { return 0; }

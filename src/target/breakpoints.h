@@ -1,0 +1,22 @@
+// The two hardware breakpoints and the BS/BC commands.
+#pragma once
+
+#include <cstdint>
+
+struct CodeName {
+    int code;
+    const char* name;  // nullptr ends the table
+};
+const char* codeToName(int code, const CodeName* table);
+
+extern const CodeName breakModeTable[];
+
+int readBreakpoint(int slot, uint16_t* mode, uint32_t* address, uint32_t* data);
+int writeBreakpoint(int slot, uint16_t mode, uint32_t address, uint32_t data);
+int clearBreakpoint(int slot);
+
+// BS with the argument count and the first two argument texts: 0 when accepted,
+// negative when the number or the address was refused (the loop then keeps its repeat text).
+int breakSetCommand(int argc, char* first, char* second);
+// BC with exactly one argument.
+void breakClearCommand(char* first);

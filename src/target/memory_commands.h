@@ -1,0 +1,11 @@
+// DB/DW/DL and WB/WW/WL with their remembered addresses.
+#pragma once
+
+#include <cstdint>
+
+void resetMemoryCommands();
+
+int dumpCommand(int argc, const char* first, const char* second, int itemSize);
+void dumpMem(uint32_t address, uint16_t count, int itemSize);
+int writeCommand(int argc, const char* first, const char* second, int itemSize);
+uint32_t writeInteractive(uint32_t address, int itemSize);

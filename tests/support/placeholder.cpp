@@ -1,0 +1,2 @@
+// PLACEHOLDER: replaced by the shared test fakes.
+namespace testsupport { int placeholder = 0; }
