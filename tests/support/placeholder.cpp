@@ -1,2 +1,0 @@
-// PLACEHOLDER: replaced by the shared test fakes.
-namespace testsupport { int placeholder = 0; }
