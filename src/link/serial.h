@@ -21,8 +21,9 @@ int comRead(uint8_t* buffer, int count);
 void comPutByte(uint8_t byte);
 int comGetByte();
 
-// One empty poll of at most kPollMs; also wakes for console input when watchConsole.
-void comIdle(bool watchConsole);
+// One empty poll of at most kPollMs; wakes early for a port byte, or for
+// console input when consoleFd is not negative.
+void comIdle(int consoleFd = -1);
 
 // Installs a port directly (tests, benchmarks); nullptr closes the current one.
 void setComPort(std::unique_ptr<Port> port);
