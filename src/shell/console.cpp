@@ -1,10 +1,89 @@
-// PLACEHOLDER: replaced by the shell.
+// The console operations every subsystem uses, over whichever backend is installed.
 #include "shell/console.h"
-static std::unique_ptr<Console> gConsole;
-void initConsole() {}
-void setConsole(std::unique_ptr<Console> c) { gConsole = std::move(c); }
-Console* console() { return gConsole.get(); }
-bool keyWaiting() { return gConsole && gConsole->keyWaiting(); }
-int readKey() { return gConsole ? gConsole->readKey() : KEY_ESC; }
-int inputLine(char* b, int cap) { return gConsole ? gConsole->readLine(b, cap) : INPUT_END; }
-void showHelp() {}
+
+#include <cstdint>
+#include <cstdio>
+
+#include "link/packet.h"
+#include "link/serial.h"
+#include "link/transaction.h"
+#include "shell/console_backend.h"
+
+namespace {
+
+std::unique_ptr<Console> gConsole;
+
+// Shows one byte the target sent while the prompt waits, and answers an
+// unasked frame (the target announcing a restart) with the version exchange.
+void serveTargetByte()
+{
+    uint8_t byte = 0;
+    if (comRead(&byte, 1) != 1)
+        return;
+    std::fputc(byte, stdout);
+    if (scanPacketByte(byte) == 3) {
+        getTargetVersion(&targetInfo.versionMajor, &targetInfo.versionMinor, &targetInfo.versionBuild);
+        std::printf("\n>");
+        std::fflush(stdout);
+    }
+}
+
+}  // namespace
+
+void initConsole()
+{
+    setConsole(makePlatformConsole());
+}
+
+void setConsole(std::unique_ptr<Console> c)
+{
+    if (gConsole)
+        gConsole->restore();
+    gConsole = std::move(c);
+}
+
+Console* console()
+{
+    return gConsole.get();
+}
+
+bool keyWaiting()
+{
+    return gConsole && gConsole->keyWaiting();
+}
+
+int readKey()
+{
+    return gConsole ? gConsole->readKey() : KEY_ESC;
+}
+
+int inputLine(char* buffer, int capacity)
+{
+    buffer[0] = '\0';
+    if (!gConsole)
+        return INPUT_END;
+    if (gConsole->scripted()) {
+        while (comAvailable() > 0)
+            serveTargetByte();
+    } else {
+        while (!gConsole->keyWaiting()) {
+            // A device that went away (negative count) has nothing more to show;
+            // the prompt still waits for the user, who can quit.
+            if (comAvailable() > 0) {
+                serveTargetByte();
+                continue;
+            }
+            std::fflush(stdout);
+            comIdle(gConsole->waitFd());
+        }
+    }
+    std::fflush(stdout);
+    int length = gConsole->readLine(buffer, capacity);
+    if (length == INPUT_TOO_LONG) {
+        buffer[0] = '\0';
+        std::printf("Input line too long (at most %d characters).\n", capacity - 1);
+    } else if (length < 0) {
+        buffer[0] = '\0';
+    }
+    return length;
+}

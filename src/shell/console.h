@@ -23,6 +23,9 @@ public:
     virtual int waitFd() = 0;
     // Puts the terminal back as it was found.
     virtual void restore() {}
+    // Lines come from a script, not a person: nothing is ever "pressed", so the
+    // prompt only shows what the target already sent before the next line is read.
+    virtual bool scripted() { return false; }
 };
 
 // Picks the backend for the standard input (terminal or script); installs it.

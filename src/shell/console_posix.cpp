@@ -1,0 +1,220 @@
+// The console on POSIX: a terminal with line editing and history, or a script
+// on a pipe or file.
+//
+// A single key press must be seen before Enter (the run control forwards keys
+// to the target one by one), so while the program is not reading a line the
+// terminal is kept without canonical input and without echo; the line editor
+// gets the terminal as it was found. Whatever happens, the terminal is put
+// back on exit and on the signals that end the program.
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <langinfo.h>
+#include <string>
+
+#ifdef BF_HAVE_LIBEDIT
+#include <editline/readline.h>
+#endif
+
+#include "shell/console_backend.h"
+
+namespace {
+
+// A cursor or function key arrives as an escape sequence; it is reported as one
+// code that is not the abort key, so pressing an arrow never stops the target.
+constexpr int kKeyWithoutCharacter = 0xE0;
+constexpr int kEscapeSequenceMs = 25;
+
+termios gFound;
+bool gHaveFound = false;
+bool gKeyMode = false;
+
+void restoreTerminal()
+{
+    if (gHaveFound)
+        tcsetattr(STDIN_FILENO, TCSANOW, &gFound);
+    gKeyMode = false;
+}
+
+void restoreAndDie(int signal)
+{
+    restoreTerminal();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void enterKeyMode()
+{
+    if (!gHaveFound || gKeyMode)
+        return;
+    termios t = gFound;
+    t.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+    t.c_cc[VMIN] = 1;
+    t.c_cc[VTIME] = 0;
+    tcsetattr(STDIN_FILENO, TCSANOW, &t);
+    gKeyMode = true;
+}
+
+bool inputReady(int timeoutMs)
+{
+    pollfd p{STDIN_FILENO, POLLIN, 0};
+    return poll(&p, 1, timeoutMs) > 0;
+}
+
+void guardTerminal()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    std::atexit(restoreTerminal);
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = restoreAndDie;
+    sigemptyset(&action.sa_mask);
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+        sigaction(s, &action, nullptr);
+}
+
+// Reads a line of any length from the stream; INPUT_TOO_LONG when it does not
+// fit (the rest of the line is still consumed, so the next read starts afresh).
+int readStreamLine(FILE* stream, char* buffer, int capacity)
+{
+    int length = 0;
+    bool tooLong = false;
+    int c = EOF;
+    while ((c = std::fgetc(stream)) != EOF && c != '\n') {
+        if (length < capacity - 1)
+            buffer[length] = static_cast<char>(c);
+        else
+            tooLong = true;
+        ++length;
+    }
+    if (c == EOF && length == 0)
+        return INPUT_END;
+    if (tooLong) {
+        buffer[0] = '\0';
+        return INPUT_TOO_LONG;
+    }
+    // Scripts written on Windows end their lines with CR LF.
+    if (length > 0 && buffer[length - 1] == '\r')
+        --length;
+    buffer[length] = '\0';
+    return length;
+}
+
+class TerminalConsole : public Console {
+public:
+    TerminalConsole()
+    {
+        gHaveFound = tcgetattr(STDIN_FILENO, &gFound) == 0;
+        guardTerminal();
+#ifdef BF_HAVE_LIBEDIT
+        using_history();
+#endif
+    }
+    ~TerminalConsole() override { restoreTerminal(); }
+
+    bool keyWaiting() override
+    {
+        enterKeyMode();
+        return inputReady(0);
+    }
+
+    int readKey() override
+    {
+        enterKeyMode();
+        unsigned char c = 0;
+        if (read(STDIN_FILENO, &c, 1) != 1)
+            return KEY_ESC;
+        if (c != KEY_ESC || !inputReady(kEscapeSequenceMs))
+            return c;
+        // The rest of the sequence: parameters, then one final byte 0x40..0x7E.
+        unsigned char next = 0;
+        if (read(STDIN_FILENO, &next, 1) == 1 && (next == '[' || next == 'O')) {
+            for (int i = 0; i < 8 && inputReady(kEscapeSequenceMs); ++i) {
+                if (read(STDIN_FILENO, &next, 1) != 1 || (next >= 0x40 && next <= 0x7E))
+                    break;
+            }
+        }
+        return kKeyWithoutCharacter;
+    }
+
+    int readLine(char* buffer, int capacity) override
+    {
+        restoreTerminal();
+#ifdef BF_HAVE_LIBEDIT
+        // The loop has shown ">" already; the editor draws it again in the
+        // same place so that it knows where the typed text starts.
+        std::fputs("\r", stdout);
+        std::fflush(stdout);
+        char* line = readline(">");
+        if (line == nullptr) {
+            buffer[0] = '\0';
+            return INPUT_END;
+        }
+        size_t length = std::strlen(line);
+        if (length >= static_cast<size_t>(capacity)) {
+            std::free(line);
+            buffer[0] = '\0';
+            return INPUT_TOO_LONG;
+        }
+        if (length > 0)
+            add_history(line);
+        std::memcpy(buffer, line, length + 1);
+        std::free(line);
+        return static_cast<int>(length);
+#else
+        return readStreamLine(stdin, buffer, capacity);
+#endif
+    }
+
+    int waitFd() override { return STDIN_FILENO; }
+    void restore() override { restoreTerminal(); }
+};
+
+class ScriptConsole : public Console {
+public:
+    bool keyWaiting() override { return false; }
+    int readKey() override { return KEY_ESC; }
+    int readLine(char* buffer, int capacity) override
+    {
+        int length = readStreamLine(stdin, buffer, capacity);
+        // Shown after the prompt as if typed, so the transcript reads like a session.
+        if (length >= 0)
+            std::printf("%s\n", buffer);
+        return length;
+    }
+    int waitFd() override { return -1; }
+    bool scripted() override { return true; }
+};
+
+}  // namespace
+
+std::unique_ptr<Console> makePlatformConsole()
+{
+    if (isatty(STDIN_FILENO))
+        return std::make_unique<TerminalConsole>();
+    return std::make_unique<ScriptConsole>();
+}
+
+bool consoleWantsUtf8()
+{
+    // Only the character set is asked for; the rest of the program keeps the
+    // "C" locale so that upper-casing and number formats do not depend on it.
+    const char* previous = std::setlocale(LC_CTYPE, nullptr);
+    std::string saved = previous ? previous : "C";
+    bool utf8 = false;
+    if (std::setlocale(LC_CTYPE, "") != nullptr) {
+        const char* codeset = nl_langinfo(CODESET);
+        utf8 = codeset && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
+    }
+    std::setlocale(LC_CTYPE, saved.c_str());
+    return utf8;
+}

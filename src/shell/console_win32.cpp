@@ -1,0 +1,84 @@
+// The console on Windows: the C runtime's key test and raw key read, and line
+// input with the console's own echo and editing.
+#include <conio.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "shell/console_backend.h"
+
+namespace {
+
+// Cursor and function keys arrive as a prefix (0 or 0xE0) and a second code;
+// both are taken so the second never reads as a key of its own.
+constexpr int kKeyWithoutCharacter = 0xE0;
+
+int readStreamLine(char* buffer, int capacity)
+{
+    int length = 0;
+    bool tooLong = false;
+    int c = EOF;
+    while ((c = std::fgetc(stdin)) != EOF && c != '\n') {
+        if (length < capacity - 1)
+            buffer[length] = static_cast<char>(c);
+        else
+            tooLong = true;
+        ++length;
+    }
+    if (c == EOF && length == 0)
+        return INPUT_END;
+    if (tooLong) {
+        buffer[0] = '\0';
+        return INPUT_TOO_LONG;
+    }
+    if (length > 0 && buffer[length - 1] == '\r')
+        --length;
+    buffer[length] = '\0';
+    return length;
+}
+
+class WindowsConsole : public Console {
+public:
+    bool keyWaiting() override { return _kbhit() != 0; }
+    int readKey() override
+    {
+        int c = _getch();
+        if (c == 0 || c == 0xE0) {
+            _getch();
+            return kKeyWithoutCharacter;
+        }
+        return c;
+    }
+    int readLine(char* buffer, int capacity) override { return readStreamLine(buffer, capacity); }
+    int waitFd() override { return -1; }
+};
+
+class ScriptConsole : public Console {
+public:
+    bool keyWaiting() override { return false; }
+    int readKey() override { return KEY_ESC; }
+    int readLine(char* buffer, int capacity) override
+    {
+        int length = readStreamLine(buffer, capacity);
+        if (length >= 0)
+            std::printf("%s\n", buffer);
+        return length;
+    }
+    int waitFd() override { return -1; }
+    bool scripted() override { return true; }
+};
+
+}  // namespace
+
+std::unique_ptr<Console> makePlatformConsole()
+{
+    if (_isatty(_fileno(stdin)))
+        return std::make_unique<WindowsConsole>();
+    return std::make_unique<ScriptConsole>();
+}
+
+bool consoleWantsUtf8()
+{
+    return false;
+}
