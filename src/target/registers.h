@@ -16,6 +16,15 @@ enum RegisterNumber {
     kRegisterCount = 23,
 };
 
+struct RegName {
+    int number;  // -1 ends the table
+    const char* name;
+};
+extern const RegName regNameTable[];
+
+// Room formatSR needs: four flag characters, "[M=15]" and the terminator.
+constexpr int kSRTextSize = 16;
+
 // Upper-cases name in place; the register number, or -1.
 int lookupReg(char* name);
 // The value, or 0xFFFFFFFF after a failure.
