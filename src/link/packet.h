@@ -33,6 +33,8 @@ struct CommandCodeName {
     const char* name;
 };
 extern const CommandCodeName commandCodeTable[];
+// The name of a code, or nullptr for a code not in the table.
+const char* commandCodeName(int code);
 
 struct PacketBuffer {
     uint8_t frame[kMaxFrameLength];
@@ -45,22 +47,33 @@ extern PacketBuffer packetBuffer;
 
 void resetPacketBuffer();
 
+// Builders. A field that would not fit the 27 payload bytes is dropped whole,
+// so the frame never runs past the buffer.
 void packetBegin(uint8_t command);
 void packetPutByte(uint8_t value);
 void packetPutWord(uint16_t value);
 void packetPutLong(uint32_t value);
 void packetEnd();
+// Sends frame[0] through frame[LEN + 2] in a single port write.
 void sendPacket();
 
-// LEN of the frame received, or -1 (no STX), -2 (no or bad LEN), -3 (short frame), -4 (no ETX).
+// LEN of the frame received, or -1 (no STX), -2 (no or bad LEN), -3 (short
+// frame), -4 (no ETX). Text bytes (0x20 and above, CR, LF) seen while hunting
+// for STX are echoed to stdout; other control bytes are dropped. The checksum
+// is not checked here. A LEN of 0 or 1 (no room for CMD and CHK) gives -2
+// after its LEN + 1 bytes have been read, so none of them is echoed later.
 int receivePacket();
 
+// Getters: the next field, most significant byte first; 0 and nothing taken
+// when fewer bytes than the field are left.
 uint8_t packetGetByte();
 uint16_t packetGetWord();
 uint32_t packetGetLong();
 
 // Recogniser fed one byte at a time: 0 not in a frame, 1 STX, 2 frame byte,
-// 3 a whole well-formed frame is ready for the getters, -1 frame rejected.
+// 3 a whole well-formed frame is ready for the getters, -1 frame rejected
+// (LEN above 29, LEN 0 or 1 once its bytes are in, no ETX, bad checksum).
 int scanPacketByte(uint8_t byte);
 
+// Prints the frame in hex; a diagnostic aid.
 void DumpPacket();

@@ -14,12 +14,21 @@ struct TargetInfo {
 };
 extern TargetInfo targetInfo;
 
+// Clears every field (tests).
 void resetTargetInfo();
 
-// 0 when the expected reply arrived (its CMD taken), -1 when no frame could be
-// received, 0x50 after a restart handshake, otherwise a non-zero code for the
-// unexpected reply.
+// waitResponse result for an unexpected reply whose CMD is 0x00 (MEM_READ):
+// returning that code as it is would read as success.
+constexpr int kUnexpectedZeroReply = 0x100;
+
+// 0 when the expected reply arrived (its CMD taken, so the next getter yields
+// the first payload field), -1 when no frame could be received, 0x50 after a
+// restart handshake, kUnexpectedZeroReply for an unexpected CMD 0x00,
+// otherwise the unexpected CMD that arrived.
 int waitResponse(uint8_t expected);
+
+// The identification requests: 1 on success, 0 on failure (with its message);
+// the results are cleared first, so a failure leaves zeros.
 
 int getTargetVersion(uint8_t* major, uint8_t* minor, uint8_t* build);
 int getFlashArea(uint32_t* address, uint32_t* size);
