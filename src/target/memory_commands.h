@@ -4,6 +4,10 @@
 #include <cstdint>
 
 void resetMemoryCommands();
+// The remembered positions: next dump address and size (bytes), next write address.
+uint32_t dumpAddress();
+uint32_t dumpSize();
+uint32_t writeAddress();
 
 int dumpCommand(int argc, const char* first, const char* second, int itemSize);
 void dumpMem(uint32_t address, uint16_t count, int itemSize);

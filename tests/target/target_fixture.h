@@ -57,6 +57,17 @@ inline Bytes pattern(int count, uint8_t first = 0)
     return b;
 }
 
+// The last line of text, with its line feed: the evaluator may print a line of
+// its own before a command's message.
+inline std::string lastLine(const std::string& text)
+{
+    if (text.empty())
+        return text;
+    size_t end = text.size() - 1;
+    size_t start = text.rfind('\n', end == 0 ? 0 : end - 1);
+    return start == std::string::npos || start >= end ? text : text.substr(start + 1);
+}
+
 class TargetTest : public testing::Test {
 protected:
     void SetUp() override
