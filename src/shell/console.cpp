@@ -30,6 +30,30 @@ void serveTargetByte()
 
 }  // namespace
 
+int readStreamLine(std::FILE* stream, char* buffer, int capacity)
+{
+    int length = 0;
+    bool tooLong = false;
+    int c = EOF;
+    while ((c = std::fgetc(stream)) != EOF && c != '\n') {
+        if (length < capacity - 1)
+            buffer[length] = static_cast<char>(c);
+        else
+            tooLong = true;
+        ++length;
+    }
+    if (c == EOF && length == 0)
+        return INPUT_END;
+    if (tooLong) {
+        buffer[0] = '\0';
+        return INPUT_TOO_LONG;
+    }
+    if (length > 0 && buffer[length - 1] == '\r')
+        --length;
+    buffer[length] = '\0';
+    return length;
+}
+
 void initConsole()
 {
     setConsole(makePlatformConsole());

@@ -1,6 +1,7 @@
 // What the platform console files provide to the platform-neutral shell.
 #pragma once
 
+#include <cstdio>
 #include <memory>
 
 #include "shell/console.h"
@@ -11,3 +12,9 @@ std::unique_ptr<Console> makePlatformConsole();
 
 // True when the user's locale writes UTF-8, so Japanese text is converted to it.
 bool consoleWantsUtf8();
+
+// Reads one line of any length from stream into buffer, without its line feed
+// (and without the carriage return of a CR LF line end). A line that does not
+// fit is consumed whole and refused with INPUT_TOO_LONG; INPUT_END when the
+// stream ends before any character.
+int readStreamLine(std::FILE* stream, char* buffer, int capacity);

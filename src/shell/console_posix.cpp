@@ -82,33 +82,6 @@ void guardTerminal()
         sigaction(s, &action, nullptr);
 }
 
-// Reads a line of any length from the stream; INPUT_TOO_LONG when it does not
-// fit (the rest of the line is still consumed, so the next read starts afresh).
-int readStreamLine(FILE* stream, char* buffer, int capacity)
-{
-    int length = 0;
-    bool tooLong = false;
-    int c = EOF;
-    while ((c = std::fgetc(stream)) != EOF && c != '\n') {
-        if (length < capacity - 1)
-            buffer[length] = static_cast<char>(c);
-        else
-            tooLong = true;
-        ++length;
-    }
-    if (c == EOF && length == 0)
-        return INPUT_END;
-    if (tooLong) {
-        buffer[0] = '\0';
-        return INPUT_TOO_LONG;
-    }
-    // Scripts written on Windows end their lines with CR LF.
-    if (length > 0 && buffer[length - 1] == '\r')
-        --length;
-    buffer[length] = '\0';
-    return length;
-}
-
 class TerminalConsole : public Console {
 public:
     TerminalConsole()

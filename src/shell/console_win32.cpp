@@ -14,30 +14,6 @@ namespace {
 // both are taken so the second never reads as a key of its own.
 constexpr int kKeyWithoutCharacter = 0xE0;
 
-int readStreamLine(char* buffer, int capacity)
-{
-    int length = 0;
-    bool tooLong = false;
-    int c = EOF;
-    while ((c = std::fgetc(stdin)) != EOF && c != '\n') {
-        if (length < capacity - 1)
-            buffer[length] = static_cast<char>(c);
-        else
-            tooLong = true;
-        ++length;
-    }
-    if (c == EOF && length == 0)
-        return INPUT_END;
-    if (tooLong) {
-        buffer[0] = '\0';
-        return INPUT_TOO_LONG;
-    }
-    if (length > 0 && buffer[length - 1] == '\r')
-        --length;
-    buffer[length] = '\0';
-    return length;
-}
-
 class WindowsConsole : public Console {
 public:
     bool keyWaiting() override { return _kbhit() != 0; }
@@ -50,7 +26,7 @@ public:
         }
         return c;
     }
-    int readLine(char* buffer, int capacity) override { return readStreamLine(buffer, capacity); }
+    int readLine(char* buffer, int capacity) override { return readStreamLine(stdin, buffer, capacity); }
     int waitFd() override { return -1; }
 };
 
@@ -60,7 +36,7 @@ public:
     int readKey() override { return KEY_ESC; }
     int readLine(char* buffer, int capacity) override
     {
-        int length = readStreamLine(buffer, capacity);
+        int length = readStreamLine(stdin, buffer, capacity);
         if (length >= 0)
             std::printf("%s\n", buffer);
         return length;

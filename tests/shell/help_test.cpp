@@ -1,0 +1,96 @@
+#include <iconv.h>
+
+#include <string>
+
+#include "shell/help.h"
+#include "shell_fixture.h"
+
+namespace {
+
+// The help text as the user reads it, written here independently of the
+// escaped byte tables the program prints.
+const char* const kHelpText =
+    "********************************************************************\n"
+    " コマンド一覧 \n"
+    " DB   [address [size]]     : メモリダンプ(バイト単位) \n"
+    " DW   [address [size]]     : メモリダンプ(ワード単位) \n"
+    " DL   [address [size]]     : メモリダンプ(ロングワード単位) \n"
+    " WB   [address [data]]     : メモリ書き込み(バイト単位) \n"
+    " WW   [address [data]]     : メモリ書き込み(ワード単位) \n"
+    " WL   [address [data]]     : メモリ書き込み(ロングワード単位) \n"
+    " DA   [address [line]]     : 逆アセンブル \n"
+    " R    [register [value]]   : レジスタダンプ、書き換え \n"
+    " G                         : PCから実行 \n"
+    " S    [step]               : PCからstep命令分ステップ実行 \n"
+    " BS   [No.] [address]      : ブレークポイントセット \n"
+    " BC   [No.]                : ブレークポイント解除 \n"
+    " FE                        : ユーザーFlash-ROM領域の消去 \n"
+    " FW   [source destination] : 128バイトのデータをFlash-ROMに書き込む \n"
+    " LO   [file-name]          : プログラムを読み込む(*.ABS) \n"
+    " Q                         : 終了 \n"
+    " USR                       : ユーザープログラム優先実行フラグを書く \n"
+    " HELP/H                    : ヘルプ \n"
+    "\n"
+    " 起動時オプション:\n"
+    "   -m filename             : マップファイルからシンボルを読み込む \n"
+    "   -c comx                 : COMポート指定 ex. -c com3\n"
+    "   -s speed                : 通信速度指定  ex. -s 19200\n"
+    "********************************************************************\n";
+
+std::string toShiftJis(const std::string& utf8)
+{
+    iconv_t cd = iconv_open("CP932", "UTF-8");
+    EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    std::string in = utf8;
+    std::string out(in.size() * 2, '\0');
+    char* src = in.data();
+    char* dst = out.data();
+    size_t srcLeft = in.size(), dstLeft = out.size();
+    EXPECT_NE(iconv(cd, &src, &srcLeft, &dst, &dstLeft), static_cast<size_t>(-1));
+    iconv_close(cd);
+    out.resize(out.size() - dstLeft);
+    return out;
+}
+
+class Help : public ShellTest {
+protected:
+    void TearDown() override
+    {
+        setHelpEncoding(HelpEncoding::Unset);
+        ShellTest::TearDown();
+    }
+};
+
+TEST_F(Help, Utf8TextByteForByte)
+{
+    setHelpEncoding(HelpEncoding::Utf8);
+    showHelp();
+    EXPECT_EQ(output(), kHelpText);
+}
+
+TEST_F(Help, ShiftJisTextByteForByte)
+{
+    setHelpEncoding(HelpEncoding::ShiftJis);
+    showHelp();
+    std::string out = output();
+    EXPECT_EQ(out, toShiftJis(kHelpText));
+    // Spot checks against hand-converted bytes: the title, and the long vowel mark (81 5B).
+    EXPECT_EQ(out.substr(69, 15), " \x83R\x83}\x83\x93\x83h\x88\xEA\x97\x97 \n");
+    EXPECT_NE(out.find("\x83\x86\x81[\x83U\x81[Flash-ROM"), std::string::npos);
+}
+
+TEST_F(Help, TwentySixLinesFramedByStars)
+{
+    setHelpEncoding(HelpEncoding::ShiftJis);
+    showHelp();
+    std::string out = output();
+    int lines = 0;
+    for (char c : out)
+        lines += c == '\n';
+    EXPECT_EQ(lines, 26);
+    std::string stars(68, '*');
+    EXPECT_EQ(out.substr(0, 69), stars + "\n");
+    EXPECT_EQ(out.substr(out.size() - 69), stars + "\n");
+}
+
+}  // namespace
