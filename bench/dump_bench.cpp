@@ -1,0 +1,159 @@
+// DB of 64 KB from the simulated board, over a pseudo-terminal served by
+// quillsim and in-process, with the rate compared to what a 115200-baud line
+// could carry. Each 16 data bytes cost a 31-byte exchange on the wire (an
+// 8-byte MEM_READ request and a 23-byte reply), 10 bit times per byte.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "link/serial.h"
+#include "link/transaction.h"
+#include "target/memory.h"
+#include "target/memory_commands.h"
+
+namespace {
+
+constexpr long kBaud = 115200;
+constexpr uint32_t kDumpBytes = 0x10000;
+constexpr double kWireBytesPer16 = 31.0;
+
+struct Result {
+    double seconds;
+    long outputBytes;
+    long outputLines;
+};
+
+// Runs the dump with the standard output sent to a scratch file, then counts
+// what was printed so a dump that failed half-way does not pass for a fast one.
+bool timedDump(Result* result)
+{
+    std::fflush(stdout);
+    char scratch[] = "/tmp/dump_bench_XXXXXX";
+    int fd = mkstemp(scratch);
+    if (fd < 0)
+        return false;
+    unlink(scratch);
+    int saved = dup(STDOUT_FILENO);
+    dup2(fd, STDOUT_FILENO);
+
+    resetMemoryCommands();
+    auto start = std::chrono::steady_clock::now();
+    // A size holds 16 bits' worth of bytes, so 64 KB is two commands; the
+    // second continues where the first stopped.
+    dumpCommand(2, "0", "0x8000", 1);
+    dumpCommand(0, nullptr, nullptr, 1);
+    std::fflush(stdout);
+    auto end = std::chrono::steady_clock::now();
+
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    result->seconds = std::chrono::duration<double>(end - start).count();
+    result->outputBytes = 0;
+    result->outputLines = 0;
+    lseek(fd, 0, SEEK_SET);
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0) {
+        result->outputBytes += n;
+        for (ssize_t i = 0; i < n; ++i)
+            result->outputLines += buffer[i] == '\n';
+    }
+    close(fd);
+    return true;
+}
+
+void report(const char* name, const Result& r)
+{
+    double rate = kDumpBytes / r.seconds;
+    double bound = kBaud / 10.0 * 16.0 / kWireBytesPer16;
+    std::printf("%-14s %6.3f s  %10.0f bytes/s  %6.2f x the 115200-baud bound (%.0f bytes/s)  %ld lines\n", name,
+                r.seconds, rate, rate / bound, bound, r.outputLines);
+    if (r.outputLines != static_cast<long>(kDumpBytes / 16))
+        std::printf("%-14s WARNING: expected %u dump lines\n", name, kDumpBytes / 16);
+}
+
+// Identification as at start-up: the first request with a time-out, so a
+// board that announced a restart has had it answered before the dump starts.
+void identify()
+{
+    uint8_t major, minor, build;
+    rxTimeout = 100;
+    int ok = getTargetVersion(&major, &minor, &build);
+    rxTimeout = 0;
+    if (!ok)
+        getTargetVersion(&major, &minor, &build);
+}
+
+bool benchPty()
+{
+    int out[2];
+    if (pipe(out) != 0)
+        return false;
+    pid_t child = fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        close(out[1]);
+        execl(BF_BINARY_DIR "/quillsim", "quillsim", "--pty", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(out[1]);
+    std::string path;
+    char c;
+    while (read(out[0], &c, 1) == 1 && c != '\n')
+        path += c;
+    bool ok = false;
+    if (path.empty()) {
+        std::printf("pty: quillsim gave no device path\n");
+    } else if (!initCom(path.c_str(), kBaud)) {
+        std::printf("pty: cannot open %s\n", path.c_str());
+    } else {
+        identify();
+        Result r;
+        ok = timedDump(&r);
+        if (ok)
+            report("pty", r);
+        closeCom();
+    }
+    kill(child, SIGTERM);
+    waitpid(child, nullptr, 0);
+    close(out[0]);
+    return ok;
+}
+
+bool benchInProcess()
+{
+    std::unique_ptr<Port> board = openSimPort();
+    if (!board) {
+        std::printf("in-process: no simulated board in this build\n");
+        return false;
+    }
+    setComPort(std::move(board));
+    identify();
+    Result r;
+    bool ok = timedDump(&r);
+    if (ok)
+        report("in-process", r);
+    setComPort(nullptr);
+    return ok;
+}
+
+}  // namespace
+
+int main()
+{
+    clearMemCache();
+    std::printf("DB of %u bytes from flash at 0, 16 bytes per MEM_READ\n", kDumpBytes);
+    bool pty = benchPty();
+    bool inProcess = benchInProcess();
+    return pty && inProcess ? 0 : 1;
+}

@@ -1,0 +1,132 @@
+// End to end against the simulated board in this process: the commands'
+// console output after real exchanges with its monitor.
+#include <regex>
+#include <string>
+
+#include "target_fixture.h"
+#include "target/breakpoints.h"
+#include "target/registers.h"
+
+namespace {
+
+constexpr uint32_t kRam = 0xFFFFA000;
+
+}  // namespace
+
+class TargetSimTest : public TargetTest {
+protected:
+    void SetUp() override
+    {
+        TargetTest::SetUp();
+        std::unique_ptr<Port> board = openSimPort();
+        if (!board)
+            GTEST_SKIP() << "no simulated board in this build";
+        port = nullptr;  // the scripted port is replaced
+        setComPort(std::move(board));
+        // A known pattern around the test area, so a write that spills shows up.
+        Bytes fill = pattern(64, 0xA0);
+        writeMem(kRam + 0x100, 64, fill.data());
+        output();
+    }
+};
+
+TEST_F(TargetSimTest, ByteWriteThenDumpLeavesNeighboursAlone)
+{
+    EXPECT_EQ(writeCommand(2, "0xFFFFA101", "0x41", 1), 0);
+    EXPECT_EQ(writeCommand(2, "0xFFFFA102", "0x142", 1), 0);  // only the low byte
+    EXPECT_EQ(dumpCommand(2, "0xFFFFA100", "4", 1), 0);
+    EXPECT_EQ(output(), "FFFFA100 A0 41 42 A3                                     \xA0" "AB\xA3\n");
+    EXPECT_EQ(writeAddress(), 0xFFFFA103u);
+}
+
+TEST_F(TargetSimTest, WordAndLongRoundTrips)
+{
+    EXPECT_EQ(writeCommand(2, "0xFFFFA111", "0x1234", 2), 0);  // aligned down to A110
+    EXPECT_EQ(writeCommand(2, "0xFFFFA117", "0xDEADBEEF", 4), 0);  // aligned down to A114
+    EXPECT_EQ(dumpCommand(2, "0xFFFFA10F", "0xB", 2), 0);  // from A10E, 12 bytes
+    EXPECT_EQ(dumpCommand(2, "0xFFFFA112", "5", 4), 0);  // from A110, 8 bytes
+    EXPECT_EQ(output(),
+              "FFFFA10E ADAE 1234 B2B3 DEAD BEEF BABB                " "\xAD\xAE\x12" "4\xB2\xB3\xDE\xAD\xBE\xEF\xBA\xBB\n"
+              "FFFFA110 1234B2B3 DEADBEEF                   \x12" "4\xB2\xB3\xDE\xAD\xBE\xEF\n");
+}
+
+TEST_F(TargetSimTest, DumpContinuesAcrossCommands)
+{
+    EXPECT_EQ(dumpCommand(2, "0xFFFFA100", "0x10", 1), 0);
+    EXPECT_EQ(dumpCommand(0, nullptr, nullptr, 4), 0);
+    std::string text = output();
+    EXPECT_EQ(text,
+              "FFFFA100 A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF \xA0\xA1\xA2\xA3\xA4\xA5\xA6\xA7\xA8\xA9\xAA\xAB\xAC\xAD\xAE\xAF\n"
+              "FFFFA110 B0B1B2B3 B4B5B6B7 B8B9BABB BCBDBEBF \xB0\xB1\xB2\xB3\xB4\xB5\xB6\xB7\xB8\xB9\xBA\xBB\xBC\xBD\xBE\xBF\n");
+}
+
+TEST_F(TargetSimTest, InteractiveWriteWithABadWord)
+{
+    keyboard->typeLine("11 qq 2233");
+    keyboard->typeLine("");
+    EXPECT_EQ(writeCommand(1, "0xFFFFA120", nullptr, 2), 0);
+    EXPECT_EQ(writeAddress(), 0xFFFFA124u);
+    dumpCommand(2, "0xFFFFA120", "6", 1);
+    EXPECT_EQ(output(),
+              "FFFFA120:>Invalid DATA QQ\nFFFFA124:>"
+              "FFFFA120 00 11 22 33 C4 C5                               .\x11\"3\xC4\xC5\n");
+}
+
+TEST_F(TargetSimTest, UnmappedAddressAnswersWithAnException)
+{
+    EXPECT_EQ(dumpCommand(2, "0x100000", "4", 1), 0);
+    EXPECT_EQ(output(), "dumpMem:Error.Responce is not MEM_READ. 65\ndumpMem:Exception:code=9\n");
+    uint8_t buffer[4] = {1, 2, 3, 4};
+    readMem(0x100000, 4, buffer);
+    EXPECT_EQ(output(), "readMem:Error.Responce is not MEM_READ. 65\n");
+    EXPECT_EQ(buffer[0], 1);
+}
+
+TEST_F(TargetSimTest, FlashRefusesAWriteAndTheAddressStays)
+{
+    EXPECT_EQ(writeCommand(2, "0x2000", "0x12", 1), 0);
+    EXPECT_EQ(writeAddress(), 0x2000u);
+    EXPECT_NE(output(), "");
+}
+
+TEST_F(TargetSimTest, RegisterSetShowAndDisplay)
+{
+    char r3[] = "r3";
+    setReg(r3, 0x12345678);
+    char sr[] = "sr";
+    setReg(sr, 0x301);
+    char macl[] = "MACL";
+    setReg(macl, 0xCAFEF00D);
+    EXPECT_EQ(output(), "");
+    char show[] = "R3";
+    showReg(show);
+    EXPECT_EQ(output(), "R3 : 12345678\n");
+    dumpReg();
+    std::string text = output();
+    EXPECT_TRUE(std::regex_match(text, std::regex("R00:[0-9A-F]{8} R01:[0-9A-F]{8} R02:[0-9A-F]{8} R03:12345678\n"
+                                                  "(R0[4-9]:[0-9A-F]{8}[ \n]){4}"
+                                                  "R08:[0-9A-F]{8} R09:[0-9A-F]{8} R10:[0-9A-F]{8} R11:[0-9A-F]{8}\n"
+                                                  "R12:[0-9A-F]{8} R13:[0-9A-F]{8} R14:[0-9A-F]{8} SP: [0-9A-F]{8}\n"
+                                                  "GBR:[0-9A-F]{8} VBR:[0-9A-F]{8} MAC:[0-9A-F]{8} :CAFEF00D PR :[0-9A-F]{8}\n"
+                                                  "PC :[0-9A-F]{8} SR :MQ-T\\[M=0\\]\n")))
+        << text;
+}
+
+TEST_F(TargetSimTest, BreakpointSetListClear)
+{
+    char one[] = "1";
+    char zero[] = "0";
+    char address[] = "0xFFFFA200";
+    char odd[] = "0x1001";
+    EXPECT_EQ(breakSetCommand(0, nullptr, nullptr), 0);
+    EXPECT_EQ(output(), "");
+    EXPECT_EQ(breakSetCommand(2, one, address), 0);
+    EXPECT_EQ(breakSetCommand(2, zero, odd), -1);
+    EXPECT_EQ(output(), "Invalid Break Address 00001001\n");
+    EXPECT_EQ(breakSetCommand(0, nullptr, nullptr), 0);
+    EXPECT_EQ(breakSetCommand(1, one, nullptr), 0);
+    EXPECT_EQ(output(), "BreakPoint 1: FFFFA200 Mode=BBR_PC\nBreakPoint 1: FFFFA200 Mode=BBR_PC\n");
+    breakClearCommand(one);
+    EXPECT_EQ(breakSetCommand(0, nullptr, nullptr), 0);
+    EXPECT_EQ(output(), "");
+}
