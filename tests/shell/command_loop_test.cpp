@@ -217,3 +217,38 @@ TEST_F(Loop, LoadReportsWithTheArgumentText)
 }
 
 }  // namespace
+
+namespace {
+
+using Dispatch = ShellTest;
+
+TEST_F(Dispatch, RegisterWriteEvaluatesSecondArgumentAndSkipsWriteOnError)
+{
+    // Digits only are decimal: 1000 is 0x3E8.
+    port->expect(frame(REG_WRITE, {22, 0x00, 0x00, 0x03, 0xE8}), frame(REG_WRITE, {1}));
+    port->expect(frame(REG_READ, {22}), frame(REG_READ, {0x00, 0x00, 0x03, 0xE8}));
+    keyboard->typeLine("R pc 1000 extra");
+    keyboard->typeLine("r (");  // one argument: shown, whatever it is
+    keyboard->typeLine("r pc");
+    keyboard->typeLine("r pc )(");
+    keyboard->typeLine("q");
+    commandLoop();
+    std::string out = output();
+    EXPECT_TRUE(port->finished()) << out;
+    EXPECT_NE(out.find("000003E8"), std::string::npos) << out;
+}
+
+TEST_F(Dispatch, SentFlashEraseIsRepeatedByEnter)
+{
+    Bytes erase3 = {0x02, 0x03, 0x60, 0x03, 0x9A, 0x03};
+    port->expect(erase3, frame(FLASH_ERASE, {1}));
+    port->expect(erase3, frame(FLASH_ERASE, {1}));
+    keyboard->typeLine("fe 3");
+    keyboard->typeLine("");
+    keyboard->typeLine("q");
+    commandLoop();
+    std::string out = output();
+    EXPECT_TRUE(port->finished()) << out;
+}
+
+}  // namespace
