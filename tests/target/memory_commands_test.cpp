@@ -34,6 +34,20 @@ TEST_F(DumpTest, LineLayoutForBytesWordsAndLongwords)
     }
 }
 
+TEST_F(DumpTest, ATrailingPartItemIsShownOnlyAsCharacters)
+{
+    // Only dumpMem's own callers can ask for a count that is not whole items;
+    // the last byte must not be read from beyond the chunk.
+    port->expect(memReadRequest(0x1000, 3), memReadReply({0x41, 0x42, 0x43}));
+    dumpMem(0x1000, 3, 2);
+    port->expect(memReadRequest(0x2000, 7), memReadReply(pattern(7, 0x61)));
+    dumpMem(0x2000, 7, 4);
+    EXPECT_EQ(output(),
+              "001000 4142                                    ABC\n"
+              "002000 61626364                            abcdefg\n");
+    EXPECT_TRUE(port->finished());
+}
+
 TEST_F(DumpTest, FirstDumpsStartAtZeroAndContinue)
 {
     port->expect(memReadRequest(0, 16), memReadReply(pattern(16, 0x40)));

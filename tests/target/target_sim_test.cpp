@@ -1,6 +1,6 @@
 // End to end against the simulated board in this process: the commands'
 // console output after real exchanges with its monitor.
-#include <regex>
+#include <cctype>
 #include <string>
 
 #include "target_fixture.h"
@@ -103,13 +103,22 @@ TEST_F(TargetSimTest, RegisterSetShowAndDisplay)
     EXPECT_EQ(output(), "R3 : 12345678\n");
     dumpReg();
     std::string text = output();
-    EXPECT_TRUE(std::regex_match(text, std::regex("R00:[0-9A-F]{8} R01:[0-9A-F]{8} R02:[0-9A-F]{8} R03:12345678\n"
-                                                  "(R0[4-9]:[0-9A-F]{8}[ \n]){4}"
-                                                  "R08:[0-9A-F]{8} R09:[0-9A-F]{8} R10:[0-9A-F]{8} R11:[0-9A-F]{8}\n"
-                                                  "R12:[0-9A-F]{8} R13:[0-9A-F]{8} R14:[0-9A-F]{8} SP: [0-9A-F]{8}\n"
-                                                  "GBR:[0-9A-F]{8} VBR:[0-9A-F]{8} MAC:[0-9A-F]{8} :CAFEF00D PR :[0-9A-F]{8}\n"
-                                                  "PC :[0-9A-F]{8} SR :MQ-T\\[M=0\\]\n")))
-        << text;
+    // The layout with every hexadecimal digit masked, then the values this test set.
+    auto mask = [](std::string t) {
+        for (char& c : t)
+            if (std::isxdigit(static_cast<unsigned char>(c)))
+                c = 'h';
+        return t;
+    };
+    EXPECT_EQ(mask(text), mask("R00:00000000 R01:00000000 R02:00000000 R03:00000000\n"
+                               "R04:00000000 R05:00000000 R06:00000000 R07:00000000\n"
+                               "R08:00000000 R09:00000000 R10:00000000 R11:00000000\n"
+                               "R12:00000000 R13:00000000 R14:00000000 SP: 00000000\n"
+                               "GBR:00000000 VBR:00000000 MAC:00000000 :00000000 PR :00000000\n"
+                               "PC :00000000 SR :MQ-T[M=0]\n"));
+    EXPECT_NE(text.find(" R03:12345678\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(" :CAFEF00D PR :"), std::string::npos) << text;
+    EXPECT_NE(text.find("SR :MQ-T[M=0]\n"), std::string::npos) << text;
 }
 
 TEST_F(TargetSimTest, BreakpointSetListClear)
