@@ -44,11 +44,54 @@ void typeAndSee(Child* bf, const std::string& line, const std::string& needle)
     EXPECT_TRUE(readUntil(bf, needle, kDeadlineMs, from)) << "after \"" << line << "\":\n" << bf->out.substr(from);
 }
 
-TEST(EndToEnd, SimulatedBoardAtTheTerminal)
+// The board either in-process ("-c sim") or as the separate quillsim program
+// on a pseudo-terminal of its own ("-c <device>").
+class Board : public testing::Test {
+protected:
+    void startBoardProgram()
+    {
+        ASSERT_TRUE(startWithScript(&board, {kBoard, "--pty"}, "", {}));
+        ASSERT_TRUE(readUntil(&board, "\n", kDeadlineMs)) << "quillsim printed no device path: " << board.out;
+        device = board.out.substr(0, board.out.find('\n'));
+        if (!device.empty() && device.back() == '\r')
+            device.pop_back();
+        ASSERT_EQ(device.substr(0, 1), "/") << board.out;
+    }
+    void TearDown() override
+    {
+        if (board.pid > 0 && board.status < 0) {
+            kill(board.pid, SIGTERM);
+            waitExit(&board, kDeadlineMs);
+        }
+    }
+    Child board;
+    std::string device;
+};
+
+class EitherBoard : public Board, public testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam()) {
+            startBoardProgram();
+            port = device;
+            shown = device;
+        }
+    }
+    std::string port = "sim";
+    std::string shown = "sim ";
+};
+
+class BoardProcess : public Board {
+protected:
+    void SetUp() override { startBoardProgram(); }
+};
+
+TEST_P(EitherBoard, SessionAtTheTerminal)
 {
     Child bf;
-    ASSERT_TRUE(startOnTerminal(&bf, {kProgram, "-c", "sim"}, kPlainEnv));
-    expectStartedOnTerminal(&bf, "sim ");
+    ASSERT_TRUE(startOnTerminal(&bf, {kProgram, "-c", port}, kPlainEnv));
+    expectStartedOnTerminal(&bf, shown);
 
     size_t helpStart = bf.out.size();
     typeAndSee(&bf, "h", kHelpLast);
@@ -68,30 +111,30 @@ TEST(EndToEnd, SimulatedBoardAtTheTerminal)
     EXPECT_EQ(waitExit(&bf, kDeadlineMs), 0) << bf.out;
 }
 
-TEST(EndToEnd, HelpIsUtf8InAUtf8Locale)
+TEST_P(EitherBoard, HelpIsUtf8InAUtf8Locale)
 {
     Child bf;
-    ASSERT_TRUE(startOnTerminal(&bf, {kProgram, "-c", "SIM"}, {"LC_ALL=C.UTF-8", "TERM=dumb"}));
-    expectStartedOnTerminal(&bf, "sim ");
+    ASSERT_TRUE(startOnTerminal(&bf, {kProgram, "-c", port}, {"LC_ALL=C.UTF-8", "TERM=dumb"}));
+    expectStartedOnTerminal(&bf, shown);
     typeAndSee(&bf, "HELP", kHelpLast);
     EXPECT_NE(bf.out.find(" コマンド一覧 \r\n"), std::string::npos) << bf.out;
     sendText(&bf, "Q\r");
     EXPECT_EQ(waitExit(&bf, kDeadlineMs), 0);
 }
 
-TEST(EndToEnd, EndOfInputAtTheTerminalQuits)
+TEST_P(EitherBoard, EndOfInputAtTheTerminalQuits)
 {
     Child bf;
-    ASSERT_TRUE(startOnTerminal(&bf, {kProgram, "-c", "sim"}, kPlainEnv));
-    expectStartedOnTerminal(&bf, "sim ");
+    ASSERT_TRUE(startOnTerminal(&bf, {kProgram, "-c", port}, kPlainEnv));
+    expectStartedOnTerminal(&bf, shown);
     sendText(&bf, "\x04");
     EXPECT_EQ(waitExit(&bf, kDeadlineMs), 0) << bf.out;
 }
 
-TEST(EndToEnd, ScriptRunsLinesInOrderAndEndsWithStatusZero)
+TEST_P(EitherBoard, ScriptRunsLinesInOrderAndEndsWithStatusZero)
 {
     Child bf;
-    ASSERT_TRUE(startWithScript(&bf, {kProgram, "-c", "sim"}, "nosuch\nfe\n\nh\nbc\n", kPlainEnv));
+    ASSERT_TRUE(startWithScript(&bf, {kProgram, "-c", port}, "nosuch\nfe\n\nh\nbc\n", kPlainEnv));
     ASSERT_EQ(waitExit(&bf, kDeadlineMs), 0) << bf.out;
     const std::string& out = bf.out;
     size_t at = out.find(kStars + "\n>nosuch\nUnknown Command\n");
@@ -104,11 +147,11 @@ TEST(EndToEnd, ScriptRunsLinesInOrderAndEndsWithStatusZero)
     EXPECT_EQ(out.substr(out.size() - tail.size()), tail) << out;
 }
 
-TEST(EndToEnd, ScriptLineTooLongRunsNothing)
+TEST_P(EitherBoard, ScriptLineTooLongRunsNothing)
 {
     Child bf;
     std::string script = "h " + std::string(200, 'x') + "\nnosuch\n";
-    ASSERT_TRUE(startWithScript(&bf, {kProgram, "-c", "sim"}, script, kPlainEnv));
+    ASSERT_TRUE(startWithScript(&bf, {kProgram, "-c", port}, script, kPlainEnv));
     ASSERT_EQ(waitExit(&bf, kDeadlineMs), 0) << bf.out;
     EXPECT_NE(bf.out.find("Input line too long (at most 127 characters).\n>nosuch\nUnknown Command\n"),
               std::string::npos)
@@ -151,34 +194,11 @@ TEST(EndToEnd, UnsupportedBaudIsRefusedByTheDevice)
 TEST(EndToEnd, NonNumericBaudKeepsTheDefault)
 {
     Child bf;
-    ASSERT_TRUE(startWithScript(&bf, {kProgram, "-s", "fast", "-c", "sim"}, "", kPlainEnv));
+    ASSERT_TRUE(startWithScript(&bf, {kProgram, "-s", "fast", "-c", "SiM"}, "", kPlainEnv));
     ASSERT_EQ(waitExit(&bf, kDeadlineMs), 0) << bf.out;
     EXPECT_NE(bf.out.find("Use port sim  speed  19200\n"), std::string::npos) << bf.out;
     EXPECT_EQ(bf.out.find("usage:"), std::string::npos);
 }
-
-// The board as a separate program on a pseudo-terminal of its own.
-class BoardProcess : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(startWithScript(&board, {kBoard, "--pty"}, "", {}));
-        ASSERT_TRUE(readUntil(&board, "\n", kDeadlineMs)) << "quillsim printed no device path: " << board.out;
-        device = board.out.substr(0, board.out.find('\n'));
-        if (!device.empty() && device.back() == '\r')
-            device.pop_back();
-        ASSERT_EQ(device.substr(0, 1), "/") << board.out;
-    }
-    void TearDown() override
-    {
-        if (board.pid > 0 && board.status < 0) {
-            kill(board.pid, SIGTERM);
-            waitExit(&board, kDeadlineMs);
-        }
-    }
-    Child board;
-    std::string device;
-};
 
 TEST_F(BoardProcess, DeviceAtTheTerminalAndRestartWhileThePromptWaits)
 {
@@ -213,5 +233,10 @@ TEST_F(BoardProcess, ScriptAgainstTheDevice)
     // Q ends the program: the line after it is never run.
     EXPECT_EQ(bf.out.find(kHelpLast), std::string::npos) << bf.out;
 }
+
+INSTANTIATE_TEST_SUITE_P(InProcessAndDevice, EitherBoard, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& param) {
+                             return param.param ? std::string("QuillsimDevice") : std::string("InProcessSim");
+                         });
 
 }  // namespace
