@@ -15,6 +15,7 @@
 
 #include "link/serial.h"
 #include "link/transaction.h"
+#include "sim/sim_port.h"
 #include "target/memory.h"
 #include "target/memory_commands.h"
 
@@ -133,6 +134,8 @@ bool benchPty()
 bool benchInProcess()
 {
     std::unique_ptr<Port> board = openSimPort();
+    if (!board)
+        board = quill::openBoardPort();  // the same board, reached without the port name
     if (!board) {
         std::printf("in-process: no simulated board in this build\n");
         return false;

@@ -6,6 +6,7 @@
 #include "target_fixture.h"
 #include "target/breakpoints.h"
 #include "target/registers.h"
+#include "sim/sim_port.h"
 
 namespace {
 
@@ -20,7 +21,8 @@ protected:
         TargetTest::SetUp();
         std::unique_ptr<Port> board = openSimPort();
         if (!board)
-            GTEST_SKIP() << "no simulated board in this build";
+            board = quill::openBoardPort();  // the same board, reached without the port name
+        ASSERT_NE(board, nullptr);
         port = nullptr;  // the scripted port is replaced
         setComPort(std::move(board));
         // A known pattern around the test area, so a write that spills shows up.
@@ -46,8 +48,8 @@ TEST_F(TargetSimTest, WordAndLongRoundTrips)
     EXPECT_EQ(dumpCommand(2, "0xFFFFA10F", "0xB", 2), 0);  // from A10E, 12 bytes
     EXPECT_EQ(dumpCommand(2, "0xFFFFA112", "5", 4), 0);  // from A110, 8 bytes
     EXPECT_EQ(output(),
-              "FFFFA10E ADAE 1234 B2B3 DEAD BEEF BABB                " "\xAD\xAE\x12" "4\xB2\xB3\xDE\xAD\xBE\xEF\xBA\xBB\n"
-              "FFFFA110 1234B2B3 DEADBEEF                   \x12" "4\xB2\xB3\xDE\xAD\xBE\xEF\n");
+              "FFFFA10E AEAF 1234 B2B3 DEAD BEEF B8B9           \xAE\xAF.4\xB2\xB3\xDE\xAD\xBE\xEF\xB8\xB9\n"
+              "FFFFA110 1234B2B3 DEADBEEF                   .4\xB2\xB3\xDE\xAD\xBE\xEF\n");
 }
 
 TEST_F(TargetSimTest, DumpContinuesAcrossCommands)
@@ -69,7 +71,7 @@ TEST_F(TargetSimTest, InteractiveWriteWithABadWord)
     dumpCommand(2, "0xFFFFA120", "6", 1);
     EXPECT_EQ(output(),
               "FFFFA120:>Invalid DATA QQ\nFFFFA124:>"
-              "FFFFA120 00 11 22 33 C4 C5                               .\x11\"3\xC4\xC5\n");
+              "FFFFA120 00 11 22 33 C4 C5                               ..\"3\xC4\xC5\n");
 }
 
 TEST_F(TargetSimTest, UnmappedAddressAnswersWithAnException)
@@ -86,7 +88,7 @@ TEST_F(TargetSimTest, FlashRefusesAWriteAndTheAddressStays)
 {
     EXPECT_EQ(writeCommand(2, "0x2000", "0x12", 1), 0);
     EXPECT_EQ(writeAddress(), 0x2000u);
-    EXPECT_NE(output(), "");
+    EXPECT_EQ(output(), "writeMemSingle():Responce of MEM_WRITE =NG\n");
 }
 
 TEST_F(TargetSimTest, RegisterSetShowAndDisplay)
