@@ -210,22 +210,27 @@ TEST_F(ExpressionTarget, FailedReadsAreNoEvaluationError)
 
 TEST_F(ExpressionTarget, BytesAFailedReadNeverGaveAreZero)
 {
-    // The first read leaves its bytes where the second one's buffer lives;
-    // the second, refused by the monitor, must not pick them up.
-    const struct {
-        const char* text;
-    } cases[] = {{"memL(0x3000)"}, {"memW(0x3000)"}, {"memB(0x3000)"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
+    // Both evaluations run at the same stack depth, so the first read leaves
+    // its bytes where the second one's buffer lives; the second, refused by
+    // the monitor, must not pick them up.
+    const char* const texts[] = {"memL(0x3000)", "memW(0x3000)", "memB(0x3000)"};
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
         fresh();
         port->expect(memRead4(0x3000), frame(MEM_READ, {0xDE, 0xAD, 0xBE, 0xEF}));
         port->expect(memRead4(0x3000), frame(EXEC, {5}));
-        uint32_t first = evalExpression(c.text);
-        uint32_t value = 0;
-        EXPECT_EQ(eval(c.text, &value), "readMem:Error.Responce is not MEM_READ. 65\n");
-        EXPECT_NE(first, 0u);
-        EXPECT_EQ(value, 0u);
-        EXPECT_EQ(exprError, 0);
+        uint32_t values[2] = {0, 0};
+        int errors[2] = {0, 0};
+        for (int i = 0; i < 2; ++i) {
+            values[i] = evalExpression(text);
+            errors[i] = exprError;
+        }
+        EXPECT_EQ(finish(), "readMem:Error.Responce is not MEM_READ. 65\n");
+        EXPECT_TRUE(port->finished());
+        EXPECT_NE(values[0], 0u);
+        EXPECT_EQ(values[1], 0u);
+        EXPECT_EQ(errors[0], 0);
+        EXPECT_EQ(errors[1], 0);
     }
 }
 
