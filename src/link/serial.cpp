@@ -119,9 +119,3 @@ Port* comPort()
     return gPort.get();
 }
 
-// Stand-in until the in-process board port lands in serial_sim.cpp; it then goes.
-std::unique_ptr<Port> openSimPort()
-{
-    std::fputs("The simulated board is not built in.\n", stdout);
-    return nullptr;
-}
