@@ -82,6 +82,94 @@ void guardTerminal()
         sigaction(s, &action, nullptr);
 }
 
+#ifdef BF_HAVE_LIBEDIT
+int readEdited(char* buffer, int capacity)
+{
+    restoreTerminal();
+    // The loop has shown ">" already; the editor draws it again in the same
+    // place so that it knows where the typed text starts.
+    std::fputs("\r", stdout);
+    std::fflush(stdout);
+    char* line = readline(">");
+    enterKeyMode();
+    buffer[0] = '\0';
+    if (line == nullptr)
+        return INPUT_END;
+    size_t length = std::strlen(line);
+    if (length >= static_cast<size_t>(capacity)) {
+        std::free(line);
+        return INPUT_TOO_LONG;
+    }
+    if (length > 0)
+        add_history(line);
+    std::memcpy(buffer, line, length + 1);
+    std::free(line);
+    return static_cast<int>(length);
+}
+#endif
+
+void echoToTerminal(const char* text, size_t length)
+{
+    if (write(STDIN_FILENO, text, length) < 0)
+        return;  // nothing to show it on
+}
+
+// The terminal's own line input. The keys typed while keys were being watched
+// reached us raw and unechoed; they are taken here first (Ctrl+D on an empty
+// line ends the input, Enter ends the line, the erase key erases), shown, and
+// the rest of the line is then read with the terminal's own echo and editing.
+int readCooked(char* buffer, int capacity)
+{
+    enterKeyMode();
+    std::string line;
+    bool ended = false;
+    while (!ended && inputReady(0)) {
+        unsigned char c = 0;
+        ssize_t got = read(STDIN_FILENO, &c, 1);
+        if (got < 0)
+            break;
+        // Ctrl+D typed ahead, while the terminal still had its own line
+        // discipline, arrives as an empty read.
+        if ((got == 0 || c == gFound.c_cc[VEOF]) && line.empty()) {
+            buffer[0] = '\0';
+            return INPUT_END;
+        }
+        if (got == 0)
+            break;
+        if (c == '\n' || c == '\r') {
+            ended = true;
+            echoToTerminal("\r\n", 2);
+        } else if (c == gFound.c_cc[VERASE] || c == '\b') {
+            if (!line.empty()) {
+                line.pop_back();
+                echoToTerminal("\b \b", 3);
+            }
+        } else {
+            line.push_back(static_cast<char>(c));
+            echoToTerminal(reinterpret_cast<const char*>(&c), 1);
+        }
+    }
+    restoreTerminal();
+    if (!ended) {
+        int c = EOF;
+        while ((c = std::fgetc(stdin)) != EOF && c != '\n')
+            line.push_back(static_cast<char>(c));
+        if (c == EOF)
+            clearerr(stdin);
+        enterKeyMode();
+        if (c == EOF && line.empty()) {
+            buffer[0] = '\0';
+            return INPUT_END;
+        }
+    }
+    enterKeyMode();
+    buffer[0] = '\0';
+    if (line.size() >= static_cast<size_t>(capacity))
+        return INPUT_TOO_LONG;
+    std::memcpy(buffer, line.c_str(), line.size() + 1);
+    return static_cast<int>(line.size());
+}
+
 class TerminalConsole : public Console {
 public:
     TerminalConsole()
@@ -89,8 +177,12 @@ public:
         gHaveFound = tcgetattr(STDIN_FILENO, &gFound) == 0;
         guardTerminal();
 #ifdef BF_HAVE_LIBEDIT
+        // The editor sets itself up here and looks at the terminal as it is
+        // now: with echo off it would decide it cannot edit.
         using_history();
 #endif
+        // From now on keys typed ahead arrive one by one, never as a cooked line.
+        enterKeyMode();
     }
     ~TerminalConsole() override { restoreTerminal(); }
 
@@ -106,6 +198,10 @@ public:
         unsigned char c = 0;
         if (read(STDIN_FILENO, &c, 1) != 1)
             return KEY_ESC;
+        // The terminal turns Enter into a line feed; the target expects the
+        // carriage return that the key itself sends.
+        if (c == '\n')
+            return '\r';
         if (c != KEY_ESC || !inputReady(kEscapeSequenceMs))
             return c;
         // The rest of the sequence: parameters, then one final byte 0x40..0x7E.
@@ -121,31 +217,13 @@ public:
 
     int readLine(char* buffer, int capacity) override
     {
-        restoreTerminal();
 #ifdef BF_HAVE_LIBEDIT
-        // The loop has shown ">" already; the editor draws it again in the
-        // same place so that it knows where the typed text starts.
-        std::fputs("\r", stdout);
-        std::fflush(stdout);
-        char* line = readline(">");
-        if (line == nullptr) {
-            buffer[0] = '\0';
-            return INPUT_END;
-        }
-        size_t length = std::strlen(line);
-        if (length >= static_cast<size_t>(capacity)) {
-            std::free(line);
-            buffer[0] = '\0';
-            return INPUT_TOO_LONG;
-        }
-        if (length > 0)
-            add_history(line);
-        std::memcpy(buffer, line, length + 1);
-        std::free(line);
-        return static_cast<int>(length);
-#else
-        return readStreamLine(stdin, buffer, capacity);
+        // The editor needs the terminal for its output too; with the output
+        // sent elsewhere it would stop editing and no longer see Ctrl+D.
+        if (isatty(STDOUT_FILENO))
+            return readEdited(buffer, capacity);
 #endif
+        return readCooked(buffer, capacity);
     }
 
     int waitFd() override { return STDIN_FILENO; }

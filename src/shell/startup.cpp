@@ -83,6 +83,9 @@ int runBrackenfell(int argc, char** argv)
     defaultSettings(&settings);
     rxTimeout = 0;
     clearMemCache();
+    // Taken over at once, so that keys typed during start-up wait for the prompt.
+    if (console() == nullptr)
+        initConsole();
     scanOptions(argc, argv, &settings);
     printBanner(settings);
 
@@ -96,8 +99,6 @@ int runBrackenfell(int argc, char** argv)
     identifyTarget();
     std::fflush(stdout);
 
-    if (console() == nullptr)
-        initConsole();
     commandLoop();
     closeCom();
     if (console() != nullptr)
