@@ -14,6 +14,7 @@
 #include "link/packet.h"
 #include "link/serial.h"
 #include "link/transaction.h"
+#include "sim/sim_port.h"
 #include "target/memory.h"
 
 namespace {
@@ -181,6 +182,7 @@ void benchDisasm(const char* name, uint32_t base, std::vector<uint8_t> image, lo
 
 void benchDaAgainstBoard(const char* name, const std::vector<uint8_t>& code) {
     std::unique_ptr<Port> sim = openSimPort();
+    if (!sim) sim = quill::openBoardPort();  // the same board, reached without the port name
     if (!sim) {
         std::printf("DA 1000 lines, %s: simulated board not available\n", name);
         return;

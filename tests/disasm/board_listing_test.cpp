@@ -13,6 +13,7 @@
 #include "link/transaction.h"
 #include "listing_fixture.h"
 #include "shell/command_loop.h"
+#include "sim/sim_port.h"
 #include "target/memory.h"
 #include "target/registers.h"
 
@@ -27,6 +28,7 @@ protected:
         resetSymbols();
         testing::internal::CaptureStdout();
         std::unique_ptr<Port> port = openSimPort();
+        if (!port) port = quill::openBoardPort();  // the same board, reached without the port name
         bool opened = port != nullptr;
         if (opened) setComPort(std::move(port));
         uint8_t major, minor, build;
