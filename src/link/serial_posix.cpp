@@ -79,37 +79,30 @@ public:
     {
         if (gone_)
             return -1;
+        if (head_ < tail_)
+            return tail_ - head_;
         int n = 0;
         if (ioctl(fd_, FIONREAD, &n) < 0) {
             gone_ = true;
             return -1;
         }
-        if (n > 0)
-            return n;
-        // An empty queue may also be a hung-up device; only poll() tells.
-        pollfd p{fd_, POLLIN, 0};
-        if (poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
-            gone_ = true;
-            return -1;
-        }
-        return 0;
+        // An empty queue may also be a hung-up device: the wait that follows
+        // every empty poll notices it, and the next call reports it.
+        return n;
     }
 
+    // Bytes are taken from the device a queue-full at a time and handed out
+    // from here: a frame then costs one system call, not one per byte.
     int read(uint8_t* buffer, int count) override
     {
-        if (gone_ || count <= 0)
+        if (count <= 0)
             return 0;
-        for (;;) {
-            ssize_t r = ::read(fd_, buffer, static_cast<size_t>(count));
-            if (r > 0)
-                return static_cast<int>(r);
-            if (r < 0 && errno == EINTR)
-                continue;
-            if (r < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-                return 0;
-            gone_ = true;  // end of file or EIO: the other side hung up
+        if (head_ == tail_ && !fill())
             return 0;
-        }
+        int n = tail_ - head_ < count ? tail_ - head_ : count;
+        std::memcpy(buffer, rx_ + head_, static_cast<size_t>(n));
+        head_ += n;
+        return n;
     }
 
     // The descriptor is non-blocking, so a full output queue is waited out
@@ -141,13 +134,43 @@ public:
         if (gone_)
             return;
         pollfd p[2] = {{fd_, POLLIN, 0}, {consoleFd, POLLIN, 0}};
-        poll(p, consoleFd >= 0 ? 2 : 1, maxMs);
+        if (poll(p, consoleFd >= 0 ? 2 : 1, maxMs) > 0 && (p[0].revents & (POLLHUP | POLLERR | POLLNVAL)))
+            gone_ = true;
     }
 
 private:
+    bool fill()
+    {
+        head_ = tail_ = 0;
+        if (gone_)
+            return false;
+        for (;;) {
+            ssize_t r = ::read(fd_, rx_, sizeof rx_);
+            if (r > 0) {
+                tail_ = static_cast<int>(r);
+                return true;
+            }
+            if (r < 0 && errno == EINTR)
+                continue;
+            // With VMIN and VTIME 0 an empty queue reads as 0 bytes (or
+            // EAGAIN); a hang-up reads as EIO, or as 0 with POLLHUP set.
+            if (r == 0 || errno == EAGAIN || errno == EWOULDBLOCK) {
+                pollfd p{fd_, POLLIN, 0};
+                if (poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+                    gone_ = true;
+                return false;
+            }
+            gone_ = true;
+            return false;
+        }
+    }
+
     static constexpr int kWriteStallMs = 2000;  // a line that takes no byte for this long is dead
     int fd_;
     bool gone_ = false;
+    uint8_t rx_[256];
+    int head_ = 0;
+    int tail_ = 0;
 };
 
 // "COMn" (any case, n >= 1) names the n-th serial port; a path is used as it is.
