@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -61,10 +62,14 @@ void setPort(StartupSettings* settings, const char* value)
     std::strcpy(settings->portName, upper);
 }
 
+// Leading blanks, a sign and the leading digits, the rest ignored; a number
+// too large for a long gives the largest long rather than undefined behaviour,
+// and the port then refuses that rate.
 void setBaud(StartupSettings* settings, const char* value)
 {
-    long baud;
-    if (std::sscanf(value, "%ld", &baud) == 1)
+    char* end = nullptr;
+    long baud = std::strtol(value, &end, 10);
+    if (end != value)
         settings->baudRate = baud;
 }
 

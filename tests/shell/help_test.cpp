@@ -79,18 +79,4 @@ TEST_F(Help, ShiftJisTextByteForByte)
     EXPECT_NE(out.find("\x83\x86\x81[\x83U\x81[Flash-ROM"), std::string::npos);
 }
 
-TEST_F(Help, TwentySixLinesFramedByStars)
-{
-    setHelpEncoding(HelpEncoding::ShiftJis);
-    showHelp();
-    std::string out = output();
-    int lines = 0;
-    for (char c : out)
-        lines += c == '\n';
-    EXPECT_EQ(lines, 26);
-    std::string stars(68, '*');
-    EXPECT_EQ(out.substr(0, 69), stars + "\n");
-    EXPECT_EQ(out.substr(out.size() - 69), stars + "\n");
-}
-
 }  // namespace

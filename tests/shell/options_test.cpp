@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -56,6 +57,8 @@ const OptionCase kCases[] = {
     {"speed with blanks and tail", {"-s", "  9600baud"}, "com1", 9600, "", ""},
     {"negative speed kept", {"-s", "-5"}, "com1", -5, "", ""},
     {"non-numeric speed ignored", {"-s", "fast"}, "com1", 19200, "", ""},
+    {"sign alone is not a number", {"-s", "+"}, "com1", 19200, "", ""},
+    {"speed beyond a long saturates", {"-s", "99999999999999999999999"}, "com1", LONG_MAX, "", ""},
     {"hex speed is not hex", {"-s", "0x100"}, "com1", 0, "", ""},
     {"speed missing", {"-s"}, "com1", 19200, "", "speed parameter missing.\n"},
     {"map file", {"-m", "app.map"}, "com1", 19200, "app.map", ""},
