@@ -147,6 +147,23 @@ TEST_P(EitherBoard, ScriptRunsLinesInOrderAndEndsWithStatusZero)
     EXPECT_EQ(out.substr(out.size() - tail.size()), tail) << out;
 }
 
+TEST_P(EitherBoard, EnterContinuesADumpFromWhereItEnded)
+{
+    Child bf;
+    // 20 is decimal: 0x14 bytes, so the repeat starts at FFFFA014.
+    ASSERT_TRUE(startWithScript(&bf, {kProgram, "-c", port}, "db ffffa000 20\n\nr\n\n", kPlainEnv));
+    ASSERT_EQ(waitExit(&bf, kDeadlineMs), 0) << bf.out;
+    const std::string& out = bf.out;
+    size_t first = out.find(">db ffffa000 20\nFFFFA000 ");
+    ASSERT_NE(first, std::string::npos) << out;
+    size_t again = out.find("\n>\nFFFFA014 ", first);
+    EXPECT_NE(again, std::string::npos) << out;
+    // After R in any form, Enter shows all registers again.
+    size_t r = out.find(">r\n", first);
+    ASSERT_NE(r, std::string::npos) << out;
+    EXPECT_EQ(countOf(out.substr(r), "PC :"), 2) << out.substr(r);
+}
+
 TEST_P(EitherBoard, ScriptLineTooLongRunsNothing)
 {
     Child bf;
