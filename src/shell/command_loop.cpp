@@ -206,8 +206,7 @@ void commandLoop()
     ParsedLine parsed;
     parseLine("", &parsed);
     for (;;) {
-        std::printf(">");
-        std::fflush(stdout);
+        showPrompt(">");
         int length = inputLine(input, sizeof input);
         if (length == INPUT_END) {
             // Ends like Q; the shell's own prompt then starts on a fresh line.

@@ -13,18 +13,25 @@ namespace {
 
 std::unique_ptr<Console> gConsole;
 
+constexpr int kPromptCapacity = 32;
+char gPrompt[kPromptCapacity];
+bool gPromptShown = false;
+
 // Shows one byte the target sent while the prompt waits, and answers an
 // unasked frame (the target announcing a restart) with the version exchange.
-void serveTargetByte()
+// Keeps *before, the text known to stand before the cursor, up to date.
+void serveTargetByte(const char** before)
 {
     uint8_t byte = 0;
     if (comRead(&byte, 1) != 1)
         return;
     std::fputc(byte, stdout);
+    *before = byte == '\n' ? "" : nullptr;
     if (scanPacketByte(byte) == 3) {
         getTargetVersion(&targetInfo.versionMajor, &targetInfo.versionMinor, &targetInfo.versionBuild);
         std::printf("\n>");
         std::fflush(stdout);
+        *before = ">";
     }
 }
 
@@ -81,20 +88,29 @@ int readKey()
     return gConsole ? gConsole->readKey() : KEY_ESC;
 }
 
+void showPrompt(const char* text)
+{
+    std::fputs(text, stdout);
+    std::fflush(stdout);
+    std::snprintf(gPrompt, sizeof gPrompt, "%s", text);
+    gPromptShown = true;
+}
+
 int inputLine(char* buffer, int capacity)
 {
     buffer[0] = '\0';
+    const char* before = gPromptShown ? gPrompt : nullptr;
+    gPromptShown = false;
     if (!gConsole)
         return INPUT_END;
     if (gConsole->scripted()) {
         while (comAvailable() > 0)
-            serveTargetByte();
+            serveTargetByte(&before);
     } else {
         while (!gConsole->keyWaiting()) {
-            // A device that went away (negative count) has nothing more to show;
-            // the prompt still waits for the user, who can quit.
+            // A device that went away (negative count) has nothing more to show.
             if (comAvailable() > 0) {
-                serveTargetByte();
+                serveTargetByte(&before);
                 continue;
             }
             std::fflush(stdout);
@@ -102,6 +118,7 @@ int inputLine(char* buffer, int capacity)
         }
     }
     std::fflush(stdout);
+    gConsole->setPrompt(before);
     int length = gConsole->readLine(buffer, capacity);
     if (length == INPUT_TOO_LONG) {
         buffer[0] = '\0';

@@ -23,6 +23,9 @@ public:
     virtual int waitFd() = 0;
     // Puts the terminal back as it was found.
     virtual void restore() {}
+    // The text before the cursor when readLine is called next, for an editor
+    // that redraws it; nullptr when it is not known.
+    virtual void setPrompt(const char* text) { (void)text; }
     // Lines come from a script, not a person: nothing is ever "pressed", so the
     // prompt only shows what the target already sent before the next line is read.
     virtual bool scripted() { return false; }
@@ -35,6 +38,9 @@ Console* console();
 
 bool keyWaiting();
 int readKey();
+// Prints a prompt (no line feed) and flushes it; the next inputLine then knows
+// what stands before the cursor. A prompt printed otherwise is left alone.
+void showPrompt(const char* text);
 // Echoes target output and answers unasked frames until a key is pressed, then reads the line.
 int inputLine(char* buffer, int capacity);
 void showHelp();

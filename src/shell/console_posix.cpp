@@ -6,6 +6,7 @@
 // terminal is kept without canonical input and without echo; the line editor
 // gets the terminal as it was found. Whatever happens, the terminal is put
 // back on exit and on the signals that end the program.
+#include <errno.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -83,14 +84,14 @@ void guardTerminal()
 }
 
 #ifdef BF_HAVE_LIBEDIT
-int readEdited(char* buffer, int capacity)
+int readEdited(const char* prompt, char* buffer, int capacity)
 {
     restoreTerminal();
-    // The loop has shown ">" already; the editor draws it again in the same
-    // place so that it knows where the typed text starts.
+    // The prompt is on the screen already; the editor draws it again in the
+    // same place so that it knows where the typed text starts.
     std::fputs("\r", stdout);
     std::fflush(stdout);
-    char* line = readline(">");
+    char* line = readline(prompt);
     enterKeyMode();
     buffer[0] = '\0';
     if (line == nullptr)
@@ -108,62 +109,76 @@ int readEdited(char* buffer, int capacity)
 }
 #endif
 
+// Echo goes to the terminal the keys come from, even when the output is
+// sent elsewhere; the output stream was flushed before the line was read.
 void echoToTerminal(const char* text, size_t length)
 {
-    if (write(STDIN_FILENO, text, length) < 0)
+    if (write(STDIN_FILENO, text, length) < 0 && write(STDOUT_FILENO, text, length) < 0)
         return;  // nothing to show it on
 }
 
-// The terminal's own line input. The keys typed while keys were being watched
-// reached us raw and unechoed; they are taken here first (Ctrl+D on an empty
-// line ends the input, Enter ends the line, the erase key erases), shown, and
-// the rest of the line is then read with the terminal's own echo and editing.
-int readCooked(char* buffer, int capacity)
+bool isContinuationByte(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Rubs out the last character shown, and the bytes it took.
+void eraseLast(std::string* line)
+{
+    if (line->empty())
+        return;
+    while (line->size() > 1 && isContinuationByte(line->back()))
+        line->pop_back();
+    line->pop_back();
+    echoToTerminal("\b \b", 3);
+}
+
+// The line input used when the text before the cursor is not known (a prompt
+// printed by someone else, target output on the line): the terminal stays in
+// the key mode and this edits with relative moves only, so nothing already
+// on the screen is redrawn or overwritten. Enter ends the line, Ctrl+D on an
+// empty line ends the input; erase, kill-line and word-erase work; cursor and
+// function keys are ignored.
+int readPlain(char* buffer, int capacity)
 {
     enterKeyMode();
     std::string line;
-    bool ended = false;
-    while (!ended && inputReady(0)) {
+    buffer[0] = '\0';
+    for (;;) {
         unsigned char c = 0;
         ssize_t got = read(STDIN_FILENO, &c, 1);
-        if (got < 0)
-            break;
-        // Ctrl+D typed ahead, while the terminal still had its own line
-        // discipline, arrives as an empty read.
-        if ((got == 0 || c == gFound.c_cc[VEOF]) && line.empty()) {
-            buffer[0] = '\0';
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0 || (c == gFound.c_cc[VEOF] && line.empty())) {
+            if (!line.empty())
+                break;
             return INPUT_END;
         }
-        if (got == 0)
-            break;
         if (c == '\n' || c == '\r') {
-            ended = true;
             echoToTerminal("\r\n", 2);
-        } else if (c == gFound.c_cc[VERASE] || c == '\b') {
-            if (!line.empty()) {
-                line.pop_back();
-                echoToTerminal("\b \b", 3);
-            }
-        } else {
+            break;
+        }
+        if (c == gFound.c_cc[VERASE] || c == '\b') {
+            eraseLast(&line);
+        } else if (c == gFound.c_cc[VKILL]) {
+            while (!line.empty())
+                eraseLast(&line);
+        } else if (c == gFound.c_cc[VWERASE]) {
+            while (!line.empty() && line.back() == ' ')
+                eraseLast(&line);
+            while (!line.empty() && line.back() != ' ')
+                eraseLast(&line);
+        } else if (c == KEY_ESC) {
+            // The rest of a cursor or function key's sequence, if it is one.
+            unsigned char next = 0;
+            while (inputReady(kEscapeSequenceMs) && read(STDIN_FILENO, &next, 1) == 1)
+                if (next >= 0x40 && next <= 0x7E && next != '[' && next != 'O')
+                    break;
+        } else if (c >= 0x20 || c == '\t') {
             line.push_back(static_cast<char>(c));
             echoToTerminal(reinterpret_cast<const char*>(&c), 1);
         }
     }
-    restoreTerminal();
-    if (!ended) {
-        int c = EOF;
-        while ((c = std::fgetc(stdin)) != EOF && c != '\n')
-            line.push_back(static_cast<char>(c));
-        if (c == EOF)
-            clearerr(stdin);
-        enterKeyMode();
-        if (c == EOF && line.empty()) {
-            buffer[0] = '\0';
-            return INPUT_END;
-        }
-    }
-    enterKeyMode();
-    buffer[0] = '\0';
     if (line.size() >= static_cast<size_t>(capacity))
         return INPUT_TOO_LONG;
     std::memcpy(buffer, line.c_str(), line.size() + 1);
@@ -218,16 +233,26 @@ public:
     int readLine(char* buffer, int capacity) override
     {
 #ifdef BF_HAVE_LIBEDIT
-        // The editor needs the terminal for its output too; with the output
-        // sent elsewhere it would stop editing and no longer see Ctrl+D.
-        if (isatty(STDOUT_FILENO))
-            return readEdited(buffer, capacity);
+        // The editor redraws the prompt, so it must know it; and it needs the
+        // terminal for its output too, or it stops editing and no longer sees Ctrl+D.
+        if (promptKnown_ && isatty(STDOUT_FILENO))
+            return readEdited(prompt_.c_str(), buffer, capacity);
 #endif
-        return readCooked(buffer, capacity);
+        return readPlain(buffer, capacity);
+    }
+
+    void setPrompt(const char* text) override
+    {
+        promptKnown_ = text != nullptr;
+        prompt_ = text ? text : "";
     }
 
     int waitFd() override { return STDIN_FILENO; }
     void restore() override { restoreTerminal(); }
+
+private:
+    bool promptKnown_ = false;
+    std::string prompt_;
 };
 
 class ScriptConsole : public Console {

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "shell/console_backend.h"
 #include "shell_fixture.h"
@@ -170,6 +171,46 @@ TEST_F(InputLine, ScriptReadsLineAfterWhatTheTargetAlreadySentWithoutWaiting)
         port->waitEvent(10, -1);
     uint8_t rest[8];
     EXPECT_EQ(port->read(rest, sizeof rest), 5);
+}
+
+class PromptRecorder : public FakeConsole {
+public:
+    void setPrompt(const char* text) override { prompts.push_back(text ? text : "(unknown)"); }
+    std::vector<std::string> prompts;
+};
+
+TEST_F(InputLine, LineEditorIsToldWhatStandsBeforeTheCursor)
+{
+    auto recorder = std::make_unique<PromptRecorder>();
+    PromptRecorder* keys = recorder.get();
+    setConsole(std::move(recorder));
+    char line[128];
+    struct Step {
+        bool viaShowPrompt;
+        Bytes target;
+        const char* expected;
+    } steps[] = {
+        {true, {}, ">"},
+        {false, {}, "(unknown)"},                 // a prompt printed by someone else
+        {true, bytes("boot ok\r\n"), ""},        // target output ended the line
+        {true, bytes("partial"), "(unknown)"},    // target output left on the line
+        {true, frame(TARGET_RESTARTED), ">"},    // the fresh prompt after a restart
+    };
+    for (const Step& step : steps) {
+        if (step.viaShowPrompt)
+            showPrompt(">");
+        else
+            std::printf("FFFFA000:>");
+        if (step.target == frame(TARGET_RESTARTED))
+            port->expect(frame(GET_VERSION), frame(GET_VERSION, {1, 0, 0}));
+        port->feed(step.target);
+        keys->typeLine("x", 30);
+        inputLine(line, sizeof line);
+    }
+    ASSERT_EQ(keys->prompts.size(), 5u);
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(keys->prompts[i], steps[i].expected) << "step " << i;
+    EXPECT_TRUE(port->finished());
 }
 
 TEST(StreamLine, LinesEndingsOverlongLinesAndEnd)

@@ -106,6 +106,31 @@ TEST_F(TerminalConsoleTest, LineIsRead)
     EXPECT_STREQ(line, "db 1000");
 }
 
+TEST_F(TerminalConsoleTest, PlainEditingWhenThePromptIsNotKnown)
+{
+    struct Case {
+        const char* typed;
+        const char* line;
+    } cases[] = {
+        {"dbx\x7f 1\r", "db 1"},                 // erase
+        {"abc\x15h\r", "h"},                      // kill the line
+        {"db 10 20\x17\x17" "30\r", "db 30"},        // word erase: a word, then blanks and a word
+        {"h\x1b[A\x1b[D\r", "h"},                 // cursor keys do not edit
+        {"\xC3\xA4\x7f\x7fr\r", "r"},             // one erase takes a whole UTF-8 character
+        {"\x7f\x7f\r", ""},                        // erase on an empty line
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::string(c.typed)));
+        type(c.typed);
+        ASSERT_TRUE(keyWithin(500));
+        usleep(10000);
+        terminal->setPrompt(nullptr);
+        char line[128];
+        EXPECT_EQ(terminal->readLine(line, sizeof line), static_cast<int>(std::strlen(c.line)));
+        EXPECT_STREQ(line, c.line);
+    }
+}
+
 TEST_F(TerminalConsoleTest, OverlongLineIsRefusedAndNextLineReadCleanly)
 {
     type(std::string(200, 'x') + "\r" + "h\r");
