@@ -136,3 +136,49 @@ TEST_F(Startup, UnopenablePortEndsWithStatusZeroBeforeAnyRequest)
 }
 
 }  // namespace
+
+namespace {
+
+int runWith(std::vector<std::string> args)
+{
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    return runBrackenfell(static_cast<int>(args.size()), argv.data());
+}
+
+using WholeStartup = ShellTest;
+
+TEST_F(WholeStartup, StartsOnTheInProcessBoardRunsTheLoopAndClosesThePort)
+{
+    keyboard->typeLine("nosuch");
+    keyboard->typeLine("q");
+    EXPECT_EQ(runWith({"brackenfell", "-m", "x", "-c", "sim"}), 0);
+    std::string out = output();
+    // A one-character map name loads nothing and says nothing.
+    size_t banner = out.find("Use port sim  speed  19200\n\nTarget Board(SH7125) quillmon Ver ");
+    ASSERT_NE(banner, std::string::npos) << out;
+    size_t flash = out.find("\nFlash-program/data address = ", banner);
+    size_t user = out.find("\nUser data address =          ", banner);
+    size_t total = out.find("\nTotal User RAM Area =        ", banner);
+    EXPECT_LT(flash, user);
+    EXPECT_LT(user, total);
+    EXPECT_NE(total, std::string::npos);
+    std::string tail = out.substr(out.find("\n\nEnter 'HELP' for usage.\n\n"));
+    EXPECT_EQ(tail, "\n\nEnter 'HELP' for usage.\n\n" + kStars + "\n>Unknown Command\n>");
+    EXPECT_EQ(out.find("No responce"), std::string::npos) << out;
+    EXPECT_EQ(comPort(), nullptr);
+    EXPECT_EQ(keyboard->pending(), 0u);
+}
+
+TEST_F(WholeStartup, EndOfConsoleInputAlsoClosesThePort)
+{
+    keyboard->endInput();
+    EXPECT_EQ(runWith({"brackenfell", "-c", "SIM"}), 0);
+    std::string out = output();
+    EXPECT_EQ(out.substr(out.size() - 71), kStars + "\n>\n");
+    EXPECT_EQ(comPort(), nullptr);
+}
+
+}  // namespace
