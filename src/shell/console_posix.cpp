@@ -3,9 +3,10 @@
 //
 // A single key press must be seen before Enter (the run control forwards keys
 // to the target one by one), so while the program is not reading a line the
-// terminal is kept without canonical input and without echo; the line editor
-// gets the terminal as it was found. Whatever happens, the terminal is put
-// back on exit and on the signals that end the program.
+// terminal is kept without canonical input and without echo. A line after the
+// loop's own prompt is read with the line editor (history, cursor keys), which
+// gets the terminal as it was found; any other line is edited in place. Whatever
+// happens, the terminal is put back on exit and on the signals that end the program.
 #include <errno.h>
 #include <poll.h>
 #include <termios.h>
@@ -199,7 +200,11 @@ public:
         // From now on keys typed ahead arrive one by one, never as a cooked line.
         enterKeyMode();
     }
-    ~TerminalConsole() override { restoreTerminal(); }
+    ~TerminalConsole() override
+    {
+        restoreTerminal();
+        gHaveFound = false;  // nothing of ours is left to undo at exit
+    }
 
     bool keyWaiting() override
     {
