@@ -74,16 +74,6 @@ TEST_F(ComBudget, PutByteSendsOneByteAndWriteSendsThemAll)
     EXPECT_TRUE(port_->finished());
 }
 
-TEST_F(ComBudget, ReadTakesWhatIsQueued)
-{
-    port_->feed({1, 2, 3});
-    uint8_t buffer[8] = {};
-    EXPECT_EQ(comAvailable(), 3);
-    EXPECT_EQ(comRead(buffer, 8), 3);
-    EXPECT_EQ(buffer[2], 3);
-    EXPECT_EQ(comAvailable(), 0);
-}
-
 TEST(ComNoPort, NothingIsSentOrWaitedForWithoutAPort)
 {
     setComPort(nullptr);

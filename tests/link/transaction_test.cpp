@@ -196,14 +196,4 @@ TEST_P(IdentifyFailures, ReturnZeroLeaveZerosAndSaySo)
 
 INSTANTIATE_TEST_SUITE_P(Rows, IdentifyFailures, testing::ValuesIn(failureRows), rowName<FailureRow>);
 
-TEST(TargetInfoRecord, ResetClearsEveryField)
-{
-    targetInfo = {1, 2, 3, 4, 5, 6, 7};
-    resetTargetInfo();
-    EXPECT_EQ(targetInfo.versionMajor + targetInfo.versionMinor + targetInfo.versionBuild, 0);
-    EXPECT_EQ(targetInfo.flashAreaAddress | targetInfo.flashAreaSize | targetInfo.userAreaAddress |
-                  targetInfo.userAreaSize,
-              0u);
-}
-
 }  // namespace
