@@ -80,8 +80,14 @@ void guardTerminal()
     std::memset(&action, 0, sizeof action);
     action.sa_handler = restoreAndDie;
     sigemptyset(&action.sa_mask);
-    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+    // A signal the program was started with ignored (nohup, a background
+    // job) stays ignored.
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        struct sigaction previous;
+        if (sigaction(s, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
+            continue;
         sigaction(s, &action, nullptr);
+    }
 }
 
 #ifdef BF_HAVE_LIBEDIT

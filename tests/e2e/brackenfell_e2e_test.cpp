@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <string>
 
 #include "child_process.h"
@@ -215,6 +216,39 @@ TEST(EndToEnd, NonNumericBaudKeepsTheDefault)
     ASSERT_EQ(waitExit(&bf, kDeadlineMs), 0) << bf.out;
     EXPECT_NE(bf.out.find("Use port sim  speed  19200\n"), std::string::npos) << bf.out;
     EXPECT_EQ(bf.out.find("usage:"), std::string::npos);
+}
+
+// However the program ends, the terminal is handed back with its line
+// discipline and echo: the shell's own stty, run after it, shows them.
+TEST(EndToEnd, TerminalIsRestoredHoweverTheProgramEnds)
+{
+    struct Way {
+        const char* what;
+        const char* keys;
+        const char* status;
+    } ways[] = {
+        {"quit", "q\r", "rc=0\r\n"},
+        {"end of input", "\x04", "rc=0\r\n"},
+        {"interrupt", "\x03", "rc=130\r\n"},
+        {"interrupt while typing", "db 10\x03", "rc=130\r\n"},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.what);
+        Child sh;
+        // The shell survives the interrupt (its trap) and reports how the program ended.
+        std::string command = "trap : INT; " + kProgram + " -c sim; echo rc=$?; stty -a";
+        ASSERT_TRUE(startOnTerminal(&sh, {"/bin/sh", "-c", command}, kPlainEnv));
+        ASSERT_TRUE(readUntil(&sh, kPrompt, kDeadlineMs)) << sh.out;
+        sendText(&sh, way.keys);
+        ASSERT_EQ(waitExit(&sh, kDeadlineMs), 0) << sh.out;
+        size_t rc = sh.out.find("rc=", sh.out.find(kPrompt));
+        ASSERT_NE(rc, std::string::npos) << sh.out;
+        std::string after = sh.out.substr(rc);
+        EXPECT_EQ(after.substr(0, std::strlen(way.status)), way.status);
+        EXPECT_NE(after.find(" icanon"), std::string::npos) << after;
+        EXPECT_EQ(after.find("-icanon"), std::string::npos) << after;
+        EXPECT_NE(after.find(" echo "), std::string::npos) << after;
+    }
 }
 
 TEST_F(BoardProcess, DeviceAtTheTerminalAndRestartWhileThePromptWaits)
