@@ -25,10 +25,16 @@ bool validSlot(int slot)
     return slot == 0 || slot == 1;
 }
 
-// Data accesses of a stated size: bits 5-4 are 10 (data) and bits 1-0 not 00 (any size).
+// The data accesses of a stated size (byte, word, longword, read or write)
+// carry a data value worth showing; every other mode ends after its name.
 bool showsData(uint16_t mode)
 {
-    return (mode & 0x30) == 0x20 && (mode & 0x03) != 0;
+    static const uint16_t sized[] = {0x65, 0x66, 0x67, 0x69, 0x6A, 0x6B};
+    for (uint16_t m : sized) {
+        if (mode == m)
+            return true;
+    }
+    return false;
 }
 
 void showSlot(int slot)

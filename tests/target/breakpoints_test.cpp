@@ -56,6 +56,8 @@ TEST_F(BreakpointsTest, ListingShowsDataOnlyForSizedDataModes)
         {0x6A, "BreakPoint 0: FFFFA000 Mode=BBR_MEMWW : 00000055\n"},
         {0x6B, "BreakPoint 0: FFFFA000 Mode=BBR_MEMWL : 00000055\n"},
         {0x0F, "BreakPoint 0: FFFFA000 Mode=BBR_UNKNOWN(0x000F)\n"},
+        {0xA5, "BreakPoint 0: FFFFA000 Mode=BBR_UNKNOWN(0x00A5)\n"},
+        {0x165, "BreakPoint 0: FFFFA000 Mode=BBR_UNKNOWN(0x0165)\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
