@@ -80,17 +80,6 @@ TEST_F(MemoryTest, ReadFailuresStopTheTransferAndKeepUnreadBytes)
     }
 }
 
-TEST_F(MemoryTest, ReadCheckedReportsStatus)
-{
-    uint8_t buffer[16];
-    port->expect(memReadRequest(0x10, 4), memReadReply(pattern(4)));
-    EXPECT_EQ(readMemChecked(0x10, 4, buffer), 1);
-    port->expect(memReadRequest(0x10, 4), frame(MEM_WRITE, {1}));
-    EXPECT_EQ(readMemChecked(0x10, 4, buffer), 0);
-    EXPECT_TRUE(port->finished());
-    EXPECT_EQ(output(), "readMem:Error.Responce is not MEM_READ. 1\n");
-}
-
 TEST_F(MemoryTest, WriteSplitsIntoChunksWithTheBytesInOrder)
 {
     Bytes data = pattern(20, 0x80);

@@ -52,16 +52,6 @@ TEST_F(TargetSimTest, WordAndLongRoundTrips)
               "FFFFA110 1234B2B3 DEADBEEF                   .4\xB2\xB3\xDE\xAD\xBE\xEF\n");
 }
 
-TEST_F(TargetSimTest, DumpContinuesAcrossCommands)
-{
-    EXPECT_EQ(dumpCommand(2, "0xFFFFA100", "0x10", 1), 0);
-    EXPECT_EQ(dumpCommand(0, nullptr, nullptr, 4), 0);
-    std::string text = output();
-    EXPECT_EQ(text,
-              "FFFFA100 A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF \xA0\xA1\xA2\xA3\xA4\xA5\xA6\xA7\xA8\xA9\xAA\xAB\xAC\xAD\xAE\xAF\n"
-              "FFFFA110 B0B1B2B3 B4B5B6B7 B8B9BABB BCBDBEBF \xB0\xB1\xB2\xB3\xB4\xB5\xB6\xB7\xB8\xB9\xBA\xBB\xBC\xBD\xBE\xBF\n");
-}
-
 TEST_F(TargetSimTest, InteractiveWriteWithABadWord)
 {
     keyboard->typeLine("11 qq 2233");
