@@ -9,9 +9,12 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include "sim/host_watch.h"
 
 namespace quill {
 
@@ -45,7 +48,6 @@ bool installSignals()
     memset(&sa, 0, sizeof sa);
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
     sigaction(SIGUSR1, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
@@ -53,38 +55,24 @@ bool installSignals()
     return true;
 }
 
-void drainWakePipe()
+void drainFd(int fd)
 {
-    char buf[64];
-    while (read(wakePipe[0], buf, sizeof buf) > 0) {
+    char buf[256];
+    while (read(fd, buf, sizeof buf) > 0) {
     }
 }
 
-// Raw on the slave side: no echo, no line editing, no CR/LF rewriting, no
-// signal characters; every byte passes as it is. The setting stays with the
-// pseudo-terminal after this descriptor is closed.
-bool makeSlaveRaw(const char* path)
+// Raw: no echo, no line editing, no CR/LF rewriting, no signal or flow
+// control characters; every byte passes as it is.
+bool makeRaw(int fd)
 {
-    int fd = open(path, O_RDWR | O_NOCTTY);
-    if (fd < 0)
-        return false;
     struct termios t;
-    bool ok = tcgetattr(fd, &t) == 0;
-    if (ok) {
-        cfmakeraw(&t);
-        t.c_cc[VMIN] = 1;
-        t.c_cc[VTIME] = 0;
-        ok = tcsetattr(fd, TCSANOW, &t) == 0;
-    }
-    close(fd);
-    return ok;
-}
-
-// Nobody holds the slave open: the master reports a hang-up.
-bool hostAbsent(int master)
-{
-    struct pollfd p{master, 0, 0};
-    return poll(&p, 1, 0) > 0 && (p.revents & POLLHUP) != 0;
+    if (tcgetattr(fd, &t) != 0)
+        return false;
+    cfmakeraw(&t);
+    t.c_cc[VMIN] = 1;
+    t.c_cc[VTIME] = 0;
+    return tcsetattr(fd, TCSANOW, &t) == 0;
 }
 
 bool makeLink(const char* linkPath, const char* device)
@@ -105,21 +93,12 @@ bool makeLink(const char* linkPath, const char* device)
     return true;
 }
 
-// Writes what the board has for the host, as far as the pseudo-terminal takes it.
-void flushToHost(Board& board, int master)
-{
-    ByteQueue& q = board.line().toHost;
-    while (!q.empty()) {
-        ssize_t n = write(master, q.front(), q.size());
-        if (n <= 0)
-            return;
-        q.drop(static_cast<size_t>(n));
-    }
-}
-
 class Server {
 public:
-    Server(Board& board, int master, bool once) : board_(board), master_(master), once_(once) {}
+    Server(Board& board, int master, int slave, HostWatch& watch, bool once)
+        : board_(board), master_(master), slave_(slave), watch_(watch), once_(once)
+    {
+    }
 
     void run()
     {
@@ -128,72 +107,97 @@ public:
                 resetRequested = 0;
                 board_.reset();
             }
-            if (!connected_) {
-                waitForHost();
-                continue;
-            }
             if (!serveOnce())
-                connected_ = false;
-            if (!connected_) {
-                board_.hostConnected();
-                if (once_)
-                    return;
-            }
+                return;
         }
     }
 
 private:
-    // A hung-up master polls readable forever, so while nobody holds the line
-    // the loop looks for a host every few milliseconds instead of spinning.
-    void waitForHost()
-    {
-        if (!hostAbsent(master_)) {
-            connected_ = true;
-            board_.hostConnected();
-            return;
-        }
-        struct pollfd p{wakePipe[0], POLLIN, 0};
-        if (poll(&p, 1, kHostLookMs) > 0)
-            drainWakePipe();
-    }
-
-    // One wait for the host, a signal or the frame time-out; false when the host has gone.
+    // One wait for the host, a signal, a host coming or going, or the frame
+    // time-out. False when the server is to stop.
     bool serveOnce()
     {
-        struct pollfd p[2] = {
-            {master_, static_cast<short>(POLLIN | (board_.pendingToHost() ? POLLOUT : 0)), 0},
+        bool sending = watch_.present() && board_.pendingToHost() > 0;
+        struct pollfd p[3] = {
+            {master_, static_cast<short>(POLLIN | (sending ? POLLOUT : 0)), 0},
             {wakePipe[0], POLLIN, 0},
+            {watch_.fd(), POLLIN, 0},
         };
         int timeout = board_.monitor().assembling() ? kFrameSilenceMs : -1;
-        int n = poll(p, 2, timeout);
+        int n = poll(p, watch_.fd() >= 0 ? 3 : 2, timeout);
         if (n < 0)
             return errno == EINTR;
         if (n == 0) {
             board_.idle(kFrameSilenceMs);
-            return true;
+            return flush();
         }
         if (p[1].revents & POLLIN)
-            drainWakePipe();
+            drainFd(wakePipe[0]);
+        // Arrivals and departures first: bytes a new host has already sent
+        // must not be taken for the end of the old host's frame.
+        if (p[2].revents & POLLIN) {
+            bool was = watch_.present();
+            watch_.update();
+            if (was && !watch_.present() && !hostLeft())
+                return false;
+            if (!was && watch_.present())
+                board_.hostConnected();
+        }
         if (p[0].revents & POLLIN) {
             uint8_t buf[4096];
             ssize_t got = read(master_, buf, sizeof buf);
-            if (got < 0 && errno != EAGAIN && errno != EINTR)
-                return false;
             if (got > 0)
                 board_.receiveFromHost(buf, static_cast<size_t>(got));
-        } else if (p[0].revents & (POLLHUP | POLLERR)) {
-            return false;
+            else if (got < 0 && errno != EAGAIN && errno != EINTR)
+                return false;
         }
-        flushToHost(board_, master_);
+        return flush();
+    }
+
+    // The line is free again: forget the last host's conversation and put
+    // the device back as the next host expects to find it. False with once.
+    bool hostLeft()
+    {
+        if (once_)
+            return false;
+        // The host may have set exclusive use; left in place it would lock
+        // every later host out with EBUSY while this end stays open.
+        ioctl(slave_, TIOCNXCL);
+        makeRaw(slave_);
+        // Replies the host never read. Nothing is written between the next
+        // host's open and this point, so none of its replies can be lost here.
+        // What the old host sent and this end has not read yet is left alone:
+        // it cannot be told apart from a new host's first request, and a
+        // half frame of it is dropped at the next host's arrival or after
+        // the silence time-out.
+        tcflush(slave_, TCIFLUSH);
+        board_.hostConnected();
         return true;
     }
 
-    static constexpr int kHostLookMs = 5;
+    // Writes what the board has for the host, as far as the pseudo-terminal
+    // takes it; with nobody on the line it goes nowhere.
+    bool flush()
+    {
+        ByteQueue& q = board_.line().toHost;
+        if (!watch_.present()) {
+            q.clear();
+            return true;
+        }
+        while (!q.empty()) {
+            ssize_t n = write(master_, q.front(), q.size());
+            if (n <= 0)
+                return n == 0 || errno == EAGAIN || errno == EINTR;
+            q.drop(static_cast<size_t>(n));
+        }
+        return true;
+    }
 
     Board& board_;
     int master_;
+    int slave_;
+    HostWatch& watch_;
     bool once_;
-    bool connected_ = false;
 };
 
 }  // namespace
@@ -209,26 +213,34 @@ int servePty(Board& board, const PtyOptions& options)
         perror("quillsim: pseudo-terminal");
         return 1;
     }
+    char device[256];
     const char* name = ptsname(master);
-    if (name == nullptr || !makeSlaveRaw(name)) {
+    snprintf(device, sizeof device, "%s", name != nullptr ? name : "");
+    // This end keeps the slave open for the whole run: the pseudo-terminal
+    // then never hangs up between hosts, and its settings can be put right
+    // after each host.
+    int slave = open(device, O_RDWR | O_NOCTTY);
+    if (slave < 0 || !makeRaw(slave)) {
         perror("quillsim: pseudo-terminal slave");
         close(master);
         return 1;
     }
-    char device[256];
-    snprintf(device, sizeof device, "%s", name);
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-    if (options.linkPath != nullptr && !makeLink(options.linkPath, device)) {
-        close(master);
+    HostWatch watch;
+    if (!watch.start(device)) {
+        perror("quillsim: watching the device");
         return 1;
     }
+    if (options.linkPath != nullptr && !makeLink(options.linkPath, device))
+        return 1;
     printf("%s\n", device);
     fflush(stdout);
 
-    Server(board, master, options.once).run();
+    Server(board, master, slave, watch, options.once).run();
 
     if (options.linkPath != nullptr)
         unlink(options.linkPath);
+    close(slave);
     close(master);
     return 0;
 }

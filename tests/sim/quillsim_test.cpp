@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -15,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "link/serial.h"
+#include "link/transaction.h"
 #include "sim_wire.h"
 
 namespace {
@@ -96,10 +99,10 @@ private:
     bool exited_ = false;
 };
 
-int openDevice(const std::string& path)
+int openDevice(const std::string& path, bool makeRaw = true)
 {
     int fd = open(path.c_str(), O_RDWR | O_NOCTTY);
-    if (fd >= 0) {
+    if (fd >= 0 && makeRaw) {
         struct termios t;
         tcgetattr(fd, &t);
         cfmakeraw(&t);
@@ -168,6 +171,91 @@ TEST(Quillsim, KeepsServingAfterTheHostClosesTheLine)
     EXPECT_EQ(sim.waitExit(100), -1);
     sim.signal(SIGINT);
     EXPECT_EQ(sim.waitExit(), 0);
+}
+
+TEST(Quillsim, TheNextHostStartsClean)
+{
+    Simulator sim({"--pty"});
+    std::string device = sim.firstLine();
+    int fd = openDevice(device);
+    ASSERT_GE(fd, 0);
+    // The first host leaves a reply unread and the line in cooked mode with echo.
+    Bytes request = frame(0x12);
+    ASSERT_EQ(write(fd, request.data(), request.size()), 5);
+    usleep(30'000);
+    struct termios t;
+    tcgetattr(fd, &t);
+    t.c_lflag |= ICANON | ECHO | ISIG;
+    t.c_iflag |= ICRNL;
+    t.c_oflag |= OPOST | ONLCR;
+    tcsetattr(fd, TCSANOW, &t);
+    close(fd);
+    usleep(30'000);
+
+    fd = openDevice(device, false);  // takes the line as it finds it
+    ASSERT_GE(fd, 0);
+    EXPECT_FALSE(Simulator::waitReadable(fd, 50));
+    Bytes data{0x0D, 0x0A, 0x03, 0x7F};
+    EXPECT_EQ(ask(fd, frame(0x01, be32(0xFFFFA000) + Bytes{4} + data), 6), frame(0x01, {1}));
+    EXPECT_EQ(ask(fd, frame(0x00, be32(0xFFFFA000) + Bytes{4}), 9), frame(0x00, data));
+    close(fd);
+}
+
+// A host that asks for exclusive use (as the debugger's serial port does)
+// must not lock out the next one once it has gone. Root passes the lock
+// anyway, so the hosts run as an ordinary user when the test runs as root.
+TEST(Quillsim, ExclusiveUseEndsWithTheHost)
+{
+    Simulator sim({"--pty"});
+    std::string device = sim.firstLine();
+    ASSERT_FALSE(device.empty());
+    if (geteuid() == 0) {
+        ASSERT_EQ(chmod(device.c_str(), 0666), 0);
+    }
+    pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(10);
+        for (int session = 0; session < 2; ++session) {
+            int fd = openDevice(device);
+            if (fd < 0)
+                _exit(20 + session);
+            if (ioctl(fd, TIOCEXCL) != 0)
+                _exit(30);
+            if (ask(fd, frame(0x12), 8) != frame(0x12, {1, 0, 3}))
+                _exit(40 + session);
+            close(fd);
+            usleep(30'000);
+        }
+        _exit(0);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "20/21: open refused in session 0/1; 40/41: no reply";
+}
+
+// The debugger's own serial port backend on the device, twice in a row, as
+// two debugger sessions would open it.
+TEST(Quillsim, TheDebuggersSerialPortTalksToIt)
+{
+    Simulator sim({"--pty"});
+    std::string device = sim.firstLine();
+    rxTimeout = 500;  // a lost reply fails the test instead of hanging it
+    for (int session = 0; session < 2; ++session) {
+        testing::internal::CaptureStdout();
+        int opened = initCom(device.c_str(), 19200);
+        uint8_t major = 0, minor = 0, build = 0;
+        int version = opened ? getTargetVersion(&major, &minor, &build) : 0;
+        closeCom();
+        fflush(stdout);
+        std::string printed = testing::internal::GetCapturedStdout();
+        ASSERT_EQ(opened, 1) << printed;
+        EXPECT_EQ(version, 1) << printed;
+        EXPECT_EQ(major * 10000 + minor * 100 + build, 10003) << session;
+        EXPECT_EQ(printed, "");
+    }
+    rxTimeout = 0;
 }
 
 TEST(Quillsim, OnceExitsWhenTheHostLeaves)
