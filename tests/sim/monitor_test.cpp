@@ -38,13 +38,6 @@ TEST_F(MonitorTest, IdentificationReplies)
     EXPECT_EQ(send(frame(0x14)), frame(0x14, be32(0xFFFFB000) + be32(0xF80)));
 }
 
-TEST_F(MonitorTest, ReportedAreasLeaveTheWriteBufferFree)
-{
-    EXPECT_LE(kFlashAreaAddress + kFlashAreaSize, kUserAreaAddress);
-    EXPECT_LE(kUserAreaAddress + kUserAreaSize, kWriteBufferAddress);
-    EXPECT_GE(kFlashAreaAddress, kRamBase);
-}
-
 // Memory reads at the edges of what is mapped: a read must lie wholly in flash or RAM.
 struct ReadRow {
     const char* name;

@@ -279,9 +279,9 @@ TEST(Quillsim, LinkIsMadeAndRemoved)
     int fd = openDevice(link);
     ASSERT_GE(fd, 0);
     EXPECT_EQ(ask(fd, frame(0x12), 8), frame(0x12, {1, 0, 3}));
-    close(fd);
-    sim.signal(SIGTERM);
+    sim.signal(SIGTERM);  // with the host still on the line
     EXPECT_EQ(sim.waitExit(), 0);
+    close(fd);
     struct stat st;
     EXPECT_NE(lstat(link.c_str(), &st), 0);
 }
