@@ -9,7 +9,9 @@ namespace quill {
 
 namespace {
 
-uint32_t* slot(Sh2Registers& regs, int number)
+// The register a wire number names, or nullptr; const-ness follows regs.
+template <typename Regs>
+auto slot(Regs& regs, int number) -> decltype(&regs.sr)
 {
     if (number >= 0 && number < 16)
         return &regs.r[number];
@@ -44,7 +46,7 @@ bool plausibleStack(uint32_t sp)
 
 bool readRegister(const Sh2Registers& regs, int number, uint32_t& value)
 {
-    const uint32_t* p = slot(const_cast<Sh2Registers&>(regs), number);
+    const uint32_t* p = slot(regs, number);
     if (p == nullptr)
         return false;
     value = *p;

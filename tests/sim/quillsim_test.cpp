@@ -192,6 +192,10 @@ TEST(Quillsim, TheNextHostStartsClean)
     close(fd);
     usleep(30'000);
 
+    // A reset with nobody listening is announced into the void.
+    sim.signal(SIGUSR1);
+    usleep(30'000);
+
     fd = openDevice(device, false);  // takes the line as it finds it
     ASSERT_GE(fd, 0);
     EXPECT_FALSE(Simulator::waitReadable(fd, 50));
@@ -256,6 +260,19 @@ TEST(Quillsim, TheDebuggersSerialPortTalksToIt)
         EXPECT_EQ(printed, "");
     }
     rxTimeout = 0;
+}
+
+TEST(Quillsim, AStalledFrameIsGivenUpWhenTheLineFallsSilent)
+{
+    Simulator sim({"--pty"});
+    int fd = openDevice(sim.firstLine());
+    ASSERT_GE(fd, 0);
+    // A stray STX and a large LEN would otherwise hold the request for 26 more bytes.
+    Bytes request = Bytes{0x02, 0x1D} + frame(0x12);
+    ASSERT_EQ(write(fd, request.data(), request.size()), static_cast<ssize_t>(request.size()));
+    EXPECT_EQ(readBytes(fd, 8), frame(0x12, {1, 0, 3}));
+    EXPECT_EQ(ask(fd, frame(0x13), 13), frame(0x13, be32(0xFFFFA000) + be32(0x1000)));
+    close(fd);
 }
 
 TEST(Quillsim, OnceExitsWhenTheHostLeaves)
