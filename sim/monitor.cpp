@@ -215,10 +215,14 @@ void Monitor::receive(uint8_t byte)
 
 void Monitor::lineIdle()
 {
-    parser_.abandonPartial();
+    // Everything held arrived before the silence, so no frame begun in it
+    // will be finished; whole frames found among it are still requests.
     Frame f;
-    while (parser_.next(f))
-        handle(f);
+    while (parser_.held() > 0) {
+        parser_.abandonPartial();
+        while (parser_.next(f))
+            handle(f);
+    }
 }
 
 void Monitor::handle(const Frame& request)

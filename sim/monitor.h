@@ -67,8 +67,8 @@ public:
 
     // One byte from the host; a completed request is answered at once.
     void receive(uint8_t byte);
-    // The line has been quiet long enough that a half-received frame is dead;
-    // a request that was caught inside it is answered now.
+    // The line has been quiet long enough that every half-received frame is
+    // dead; requests that were caught inside one are answered now.
     void lineIdle();
     // Queues TARGET_RESTARTED.
     void announceRestart(ResetCause cause);
