@@ -10,7 +10,9 @@ namespace quill {
 
 namespace {
 
-std::unique_ptr<Board> theBoard;
+// Lives until the program ends and is never freed, like the port that uses
+// it: nothing that runs at exit can find it gone.
+Board* theBoard = nullptr;
 
 // Sleeps for ms at most, waking early when the console has input.
 void waitForConsole(int ms, int consoleFd)
@@ -66,8 +68,8 @@ private:
 
 std::unique_ptr<Port> openBoardPort()
 {
-    if (!theBoard)
-        theBoard = std::make_unique<Board>();
+    if (theBoard == nullptr)
+        theBoard = new Board;
     theBoard->memory().clear();
     theBoard->powerOn();
     theBoard->hostConnected();
@@ -76,7 +78,7 @@ std::unique_ptr<Port> openBoardPort()
 
 Board* simBoard()
 {
-    return theBoard.get();
+    return theBoard;
 }
 
 }  // namespace quill
