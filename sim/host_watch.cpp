@@ -28,8 +28,9 @@ bool HostWatch::start(const char* path)
     return inotify_add_watch(fd_, path, IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) >= 0;
 }
 
-void HostWatch::update()
+bool HostWatch::update()
 {
+    bool emptied = false;
     alignas(struct inotify_event) char buf[4096];
     ssize_t n;
     while ((n = read(fd_, buf, sizeof buf)) > 0) {
@@ -37,11 +38,14 @@ void HostWatch::update()
             const struct inotify_event* e = reinterpret_cast<const struct inotify_event*>(p);
             if (e->mask & IN_OPEN)
                 ++opens_;
-            if ((e->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) && opens_ > 0)
+            if ((e->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) && opens_ > 0) {
                 --opens_;
+                emptied = emptied || opens_ == 0;
+            }
             p += sizeof(struct inotify_event) + e->len;
         }
     }
+    return emptied;
 }
 
 #else
@@ -51,7 +55,10 @@ bool HostWatch::start(const char*)
     return true;
 }
 
-void HostWatch::update() {}
+bool HostWatch::update()
+{
+    return false;
+}
 
 #endif
 

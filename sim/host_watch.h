@@ -18,8 +18,9 @@ public:
     bool start(const char* path);
     // Descriptor that turns readable when hosts come or go; -1 without one.
     int fd() const { return fd_; }
-    // Takes the pending open and close events.
-    void update();
+    // Takes the pending open and close events. True when the last host let
+    // go of the device among them, even if another has opened it since.
+    bool update();
     bool present() const { return fd_ < 0 || opens_ > 0; }
 
 private:

@@ -137,11 +137,12 @@ private:
         // must not be taken for the end of the old host's frame.
         if (p[2].revents & POLLIN) {
             bool was = watch_.present();
-            watch_.update();
-            if (was && !watch_.present() && !hostLeft())
-                return false;
-            if (!was && watch_.present())
+            if (watch_.update()) {
+                if (!hostLeft())
+                    return false;
+            } else if (!was && watch_.present()) {
                 board_.hostConnected();
+            }
         }
         if (p[0].revents & POLLIN) {
             uint8_t buf[4096];
@@ -154,8 +155,8 @@ private:
         return flush();
     }
 
-    // The line is free again: forget the last host's conversation and put
-    // the device back as the next host expects to find it. False with once.
+    // The line was let go: forget the last host's conversation and put the
+    // device back as the next host expects to find it. False with once.
     bool hostLeft()
     {
         if (once_)
@@ -163,7 +164,10 @@ private:
         // The host may have set exclusive use; left in place it would lock
         // every later host out with EBUSY while this end stays open.
         ioctl(slave_, TIOCNXCL);
-        makeRaw(slave_);
+        // A host that has already come back may have set the line up its
+        // own way; only an empty line is put back to raw.
+        if (!watch_.present())
+            makeRaw(slave_);
         // Replies the host never read. Nothing is written between the next
         // host's open and this point, so none of its replies can be lost here.
         // What the old host sent and this end has not read yet is left alone:

@@ -205,6 +205,29 @@ TEST(Quillsim, TheNextHostStartsClean)
     close(fd);
 }
 
+// One host closes and the next opens while the simulator is not looking:
+// it sees both at once, and the new host must still not get the old replies.
+TEST(Quillsim, AQuickReopenStillStartsClean)
+{
+    Simulator sim({"--pty"});
+    std::string device = sim.firstLine();
+    int fd = openDevice(device);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(ask(fd, frame(0x12), 8), frame(0x12, {1, 0, 3}));
+    Bytes request = frame(0x13);
+    ASSERT_EQ(write(fd, request.data(), request.size()), 5);
+    ASSERT_TRUE(Simulator::waitReadable(fd, 5'000));  // the reply is there, unread
+    sim.signal(SIGSTOP);
+    close(fd);
+    fd = openDevice(device);
+    ASSERT_GE(fd, 0);
+    sim.signal(SIGCONT);
+    usleep(30'000);
+    EXPECT_FALSE(Simulator::waitReadable(fd, 50));
+    EXPECT_EQ(ask(fd, frame(0x14), 13), frame(0x14, be32(0xFFFFB000) + be32(0xF80)));
+    close(fd);
+}
+
 // A host that asks for exclusive use (as the debugger's serial port does)
 // must not lock out the next one once it has gone. Root passes the lock
 // anyway, so the hosts run as an ordinary user when the test runs as root.
