@@ -11,7 +11,6 @@
 #include "link/packet.h"
 #include "link/serial.h"
 #include "link/transaction.h"
-#include "listing_fixture.h"
 #include "shell/command_loop.h"
 #include "sim/sim_port.h"
 #include "target/memory.h"
@@ -19,66 +18,23 @@
 
 namespace {
 
-class BoardListing : public testing::Test {
-protected:
-    void SetUp() override {
-        resetPacketBuffer();
-        clearMemCache();
-        resetListing();
-        resetSymbols();
-        testing::internal::CaptureStdout();
-        std::unique_ptr<Port> port = openSimPort();
-        if (!port) port = quill::openBoardPort();  // the same board, reached without the port name
-        bool opened = port != nullptr;
-        if (opened) setComPort(std::move(port));
-        uint8_t major, minor, build;
-        // The first request meets the board's restart report.
-        bool answered = opened && getTargetVersion(&major, &minor, &build);
-        std::fflush(stdout);
-        std::string log = testing::internal::GetCapturedStdout();
-        if (!opened) GTEST_SKIP() << "no simulated board: " << log;
-        ASSERT_TRUE(answered) << log;
+// One name line and its address line in the linker map layout.
+std::string mapPair(const std::string& name, uint32_t address) {
+    char line[80];
+    std::snprintf(line, sizeof line, "%34s%08X%8s24   func ,g\n", "", address, "");
+    return "  " + name + "\n" + line;
+}
 
-        const uint8_t code[] = {
-            0xE1, 0xFF,  // FFFFA000 MOV #255,R1
-            0xD1, 0x02,  // FFFFA002 MOV.L @(8,PC),R1   literal at FFFFA00C
-            0x91, 0x03,  // FFFFA004 MOV.W @(6,PC),R1   literal at FFFFA00E, offset 14
-            0xAF, 0xFB,  // FFFFA006 BRA FFFFA000
-            0x00, 0x09,  // FFFFA008 NOP
-            0x00, 0x09,  // FFFFA00A NOP
-            0xFF, 0xFF,  // FFFFA00C literal FFFFA010
-            0xA0, 0x10,
-            0x71, 0x01,  // FFFFA010 ADD #1,R1
-            0x00, 0x0B,  // FFFFA012 RTS
-            0x00, 0x09,  // FFFFA014 NOP
-        };
-        writeMem(0xFFFFA000, sizeof code, code);
+std::string run(const char* line) {
+    ParsedLine parsed;
+    parseLine(line, &parsed);
+    testing::internal::CaptureStdout();
+    dispatchCommand(&parsed);
+    return testing::internal::GetCapturedStdout();
+}
 
-        std::string path = std::string(BF_BINARY_DIR) + "/disasm_board_test.map";
-        std::ofstream(path) << "Link map of the test program\n"
-                            << mapPair("_start", 0xFFFFA000) << mapPair("_loop", 0xFFFFA010);
-        testing::internal::CaptureStdout();
-        loadSymbols(path.c_str());
-        std::fflush(stdout);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(),
-                  "Load 2 symbols ( use 13 bytes for symbol area )\n");
-        std::remove(path.c_str());
-    }
-    void TearDown() override {
-        setComPort(nullptr);
-        resetSymbols();
-    }
-
-    static std::string run(const char* line) {
-        ParsedLine parsed;
-        parseLine(line, &parsed);
-        testing::internal::CaptureStdout();
-        dispatchCommand(&parsed);
-        std::fflush(stdout);
-        return testing::internal::GetCapturedStdout();
-    }
-};
-
+// Label lines, comments with and without a symbol, "???", and a MOV.W
+// literal at offset 14 of its cache line (its second half in the next line).
 const char kListing[] =
     "FFFFA000      _start:\n"
     "FFFFA000 E1FF     MOV     #255,R1             \n"
@@ -94,32 +50,38 @@ const char kListing[] =
     "FFFFA012 000B     RTS                         \n"
     "FFFFA014 0009     NOP                         \n";
 
-TEST_F(BoardListing, DaListsTheProgramWithLabelsAndComments) {
+TEST(BoardListing, DaAndRegisterDisplayWithSymbolsFromAMapFile) {
+    resetPacketBuffer();
+    clearMemCache();
+    resetListing();
+    resetSymbols();
+    std::unique_ptr<Port> board = quill::openBoardPort();
+    ASSERT_NE(board, nullptr);
+    setComPort(std::move(board));
+    uint8_t major, minor, build;
+    ASSERT_TRUE(getTargetVersion(&major, &minor, &build));  // meets the restart report
+
+    const uint8_t code[] = {0xE1, 0xFF, 0xD1, 0x02, 0x91, 0x03, 0xAF, 0xFB, 0x00, 0x09, 0x00, 0x09,
+                            0xFF, 0xFF, 0xA0, 0x10, 0x71, 0x01, 0x00, 0x0B, 0x00, 0x09};
+    writeMem(0xFFFFA000, sizeof code, code);
+    std::string path = std::string(BF_BINARY_DIR) + "/disasm_board_test.map";
+    std::ofstream(path) << "Link map of the test program\n"
+                        << mapPair("_start", 0xFFFFA000) << mapPair("_loop", 0xFFFFA010);
+    loadSymbols(path.c_str());
+    std::remove(path.c_str());
+
     EXPECT_EQ(run("da ffffa000 11"), kListing);
-    // An empty count keeps 11; the listing goes on after FFFFA014.
-    std::string more = run("DA");
-    EXPECT_EQ(more.substr(0, 9), "FFFFA016 ");
+    // No arguments: the count of 11 stays and the listing goes on.
+    EXPECT_EQ(run("DA").substr(0, 9), "FFFFA016 ");
     EXPECT_EQ(daAddress, 0xFFFFA016u + 2 * 11);
-}
 
-TEST_F(BoardListing, DaWithSymbolArguments) {
-    std::string out = run("DA _loop 2");
-    EXPECT_EQ(out,
-              "FFFFA010      _loop:\n"
-              "FFFFA010 7101     ADD     #1,R1               \n"
-              "FFFFA012 000B     RTS                         \n");
-}
-
-TEST_F(BoardListing, RegisterDisplayEndsWithTheLineAtPc) {
     writeReg(REG_PC, 0xFFFFA006);
     std::string out = run("R");
-    size_t last = out.rfind("FFFFA006 ");
-    ASSERT_NE(last, std::string::npos) << out;
-    EXPECT_EQ(out.substr(last), "FFFFA006 AFFB     BRA     FFFFA000            ;[FFFFA000]:  _start\n");
-    EXPECT_NE(out.find("PC :FFFFA006 "), std::string::npos) << out;
-    // R leaves the DA position alone.
-    EXPECT_EQ(daAddress, 0u);
-    EXPECT_EQ(daCount, 10u);
+    EXPECT_TRUE(out.ends_with("\nFFFFA006 AFFB     BRA     FFFFA000            ;[FFFFA000]:  _start\n"))
+        << out;
+    EXPECT_EQ(daAddress, 0xFFFFA016u + 2 * 11) << "R moved the DA position";
+    setComPort(nullptr);
+    resetSymbols();
 }
 
 }  // namespace
