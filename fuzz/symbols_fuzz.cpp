@@ -11,17 +11,7 @@
 #include "expr/symbols.h"
 #include "link/serial.h"
 
-namespace {
-
-std::string mapPath;
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-}  // namespace
+static std::string mapPath;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
@@ -38,27 +28,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     std::fwrite(data, 1, size, f);
     std::fclose(f);
-
     loadSymbols(mapPath.c_str());
 
-    check(symbolCount >= 0 && symbolCount <= kSymbolMax);
-    check(symbolAreaUsed >= 0 && symbolAreaUsed <= kSymbolAreaLimit + kSymbolNameMax);
-    check(symbolFree == symbolArea + symbolAreaUsed);
-    for (int i = 0; i < symbolCount; ++i) {
+    bool ok = symbolCount >= 0 && symbolCount <= kSymbolMax && symbolAreaUsed >= 0 &&
+              symbolAreaUsed <= kSymbolAreaLimit + kSymbolNameMax && symbolFree == symbolArea + symbolAreaUsed;
+    for (int i = 0; ok && i < symbolCount; ++i) {
         const char* name = symbolTable[i].name;
-        size_t length = std::strlen(name);
-        check(length >= 1 && length <= static_cast<size_t>(kSymbolNameMax));
-        check(isIdentifier(name) == 1);
-        check(symbolExists(name) == 1);
-        const char* nearest = nearestSymbol(symbolTable[i].address);
-        check(nearest != nullptr);
-        const char* exact = symbolAtAddress(symbolTable[i].address);
-        check(exact != nullptr);
+        ok = std::strlen(name) <= static_cast<size_t>(kSymbolNameMax) && isIdentifier(name) == 1 &&
+             symbolExists(name) == 1 && nearestSymbol(symbolTable[i].address) != nullptr &&
+             symbolAtAddress(symbolTable[i].address) != nullptr;
         // Every stored name is a name the evaluator can take as an operand.
-        if (!isExprFunction(name)) {
-            uint32_t value = evalExpression(name);
-            check(exprError == 0 && value == symbolValue(name));
-        }
+        if (ok && !isExprFunction(name))
+            ok = evalExpression(name) == symbolValue(name) && exprError == 0;
     }
+    if (!ok)
+        std::abort();
     return 0;
 }

@@ -1,4 +1,4 @@
-// Map files for the symbol tests, written in the linker's exact columns.
+// Map files for the symbol tests, in the linker's exact columns.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,35 +10,23 @@
 
 #include "expr/symbols.h"
 
-// "  name\n"
 inline std::string nameLine(const std::string& name) { return "  " + name + "\n"; }
 
-// 34 spaces, the address in characters 35-42, the extra in 51-52 (two
-// digits, as the linker prints small sizes), text up to 61, the flag at 62.
-inline std::string addressLine(uint32_t address, uint32_t extra = 0x24, char flag = 'g')
+// 34 spaces, the address at 35, the extra (0x24) at 51, the flag at 62.
+inline std::string addressLine(uint32_t address, char flag = 'g')
 {
-    char text[128];
-    std::snprintf(text, sizeof text, "%34s%08X%8s%02X   func ,%c\n", "", address, "", extra, flag);
+    char text[80];
+    std::snprintf(text, sizeof text, "%34s%08X%8s24   func ,%c\n", "", address, "", flag);
     return text;
 }
 
-inline std::string mapPath(const std::string& stem)
-{
-    return testing::TempDir() + "expr_" + std::to_string(getpid()) + "_" + stem + ".map";
-}
-
-inline std::string writeMap(const std::string& stem, const std::string& contents)
-{
-    std::string path = mapPath(stem);
-    std::ofstream out(path, std::ios::binary);
-    out << contents;
-    return path;
-}
+inline std::string mapPath() { return testing::TempDir() + "expr_" + std::to_string(getpid()) + ".map"; }
 
 // Loads contents as a map file; returns what the loader printed.
-inline std::string loadMap(const std::string& contents, const std::string& stem = "map")
+inline std::string loadMap(const std::string& contents)
 {
-    std::string path = writeMap(stem, contents);
+    const std::string path = mapPath();
+    std::ofstream(path, std::ios::binary) << contents;
     testing::internal::CaptureStdout();
     loadSymbols(path.c_str());
     std::fflush(stdout);
