@@ -1,10 +1,9 @@
-// Common set-up for the link tests: a scripted port in place, a clean frame
-// buffer and target record, receives without a time limit.
+// Shared by the link tests: a scripted port in place, a clean frame buffer,
+// receives without a time limit; table row names; stdout capture.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -22,7 +21,6 @@ protected:
         port_ = port.get();
         setComPort(std::move(port));
         resetPacketBuffer();
-        resetTargetInfo();
         rxTimeout = 0;
     }
     void TearDown() override
@@ -31,23 +29,12 @@ protected:
         rxTimeout = 0;
     }
 
-    static Bytes frameBytes() { return Bytes(packetBuffer.frame, packetBuffer.frame + packetBuffer.frame[1] + 3); }
-
     ScriptedPort* port_ = nullptr;
 };
 
-// Test names for table rows: the row's name with every other character as '_'.
-template <typename Row>
-std::string rowName(const testing::TestParamInfo<Row>& param)
-{
-    std::string name = param.param.name;
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '_';
-    return name;
-}
+// Table rows are named by identifiers.
+inline constexpr auto rowName = [](const auto& row) { return std::string(row.param.name); };
 
-// Runs `body` with stdout captured and returns what it printed.
 template <typename F>
 std::string captureStdout(F body)
 {
