@@ -1,184 +1,140 @@
-// readMem, writeMem and writeMemSingle against a scripted monitor: the chunks
-// on the wire, the messages, and where a failure stops a transfer.
-#include <cstring>
+// Target memory against a scripted monitor: the chunks on the wire, the
+// failure messages and where a failure stops a transfer, then the line cache.
 #include <vector>
 
+#include "target/breakpoints.h"
+#include "target/registers.h"
 #include "target_fixture.h"
 
 using MemoryTest = TargetTest;
 
-TEST_F(MemoryTest, ReadOfFortyBytesSendsSixteenSixteenEight)
+TEST_F(MemoryTest, ReadSplitsIntoChunksOfAtMostSixteen)
 {
-    port->expect(memReadRequest(0x1000, 16), memReadReply(pattern(16, 0x00)));
-    port->expect(memReadRequest(0x1010, 16), memReadReply(pattern(16, 0x10)));
-    port->expect(memReadRequest(0x1020, 8), memReadReply(pattern(8, 0x20)));
-    uint8_t buffer[40] = {};
-    readMem(0x1000, 40, buffer);
-    EXPECT_TRUE(port->finished());
-    EXPECT_EQ(Bytes(buffer, buffer + 40), pattern(40));
-    EXPECT_EQ(output(), "");
-}
-
-TEST_F(MemoryTest, ReadChunkBoundaries)
-{
-    struct Case {
-        uint16_t count;
-        std::vector<uint8_t> chunks;
-    };
-    const Case cases[] = {{0, {}}, {1, {1}}, {15, {15}}, {16, {16}}, {17, {16, 1}}, {32, {16, 16}}, {33, {16, 16, 1}}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.count);
-        restart();
-        uint32_t address = 0xFFFFA000;
-        for (uint8_t n : c.chunks) {
-            port->expect(memReadRequest(address, n), memReadReply(pattern(n)));
-            address += n;
-        }
-        std::vector<uint8_t> buffer(c.count + 1, 0xEE);
-        readMem(0xFFFFA000, c.count, buffer.data());
-        EXPECT_TRUE(port->finished());
-        EXPECT_EQ(buffer[c.count], 0xEE) << "wrote past the count";
-    }
-}
-
-TEST_F(MemoryTest, ReadAddressWrapsAtTopOfMemory)
-{
-    port->expect(memReadRequest(0xFFFFFFF8, 16), memReadReply(pattern(16)));
-    port->expect(memReadRequest(0x00000008, 4), memReadReply(pattern(4)));
-    uint8_t buffer[20];
-    readMem(0xFFFFFFF8, 20, buffer);
-    EXPECT_TRUE(port->finished());
-}
-
-TEST_F(MemoryTest, ReadFailuresStopTheTransferAndKeepUnreadBytes)
-{
-    struct Case {
-        const char* name;
-        Bytes reply;
-        const char* message;
-    };
-    const Case cases[] = {
-        {"exception reply", frame(0x41, {9}), "readMem:Error.Responce is not MEM_READ. 65\n"},
-        {"restart", frame(TARGET_RESTARTED), "readMem:Error.Responce is not MEM_READ. 80\n"},
-        {"bad ETX", Bytes{0x02, 0x03, 0x00, 0x11, 0xEC, 0x04}, "readMem:Error receivePacket()=-4\n"},
-        {"short payload", memReadReply(pattern(15)), "readMem:Error.Responce is short. 15\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        restart();
-        port->expect(memReadRequest(0x2000, 16), memReadReply(pattern(16, 0x40)));
-        port->expect(memReadRequest(0x2010, 16), c.reply);
-        uint8_t buffer[48];
-        std::memset(buffer, 0xEE, sizeof buffer);
-        readMem(0x2000, 48, buffer);  // the third chunk must never be sent
-        EXPECT_TRUE(port->finished());
-        EXPECT_EQ(output(), c.message);
-        EXPECT_EQ(Bytes(buffer, buffer + 16), pattern(16, 0x40));
-        EXPECT_EQ(buffer[16], 0xEE);
-        EXPECT_EQ(buffer[47], 0xEE);
-        EXPECT_EQ(readMemChecked(0x3000, 0, buffer), 1);
-    }
-}
-
-TEST_F(MemoryTest, WriteSplitsIntoChunksWithTheBytesInOrder)
-{
-    Bytes data = pattern(20, 0x80);
-    port->expect(memWriteRequest(0xFFFFA000, Bytes(data.begin(), data.begin() + 16)), memWriteReply());
-    port->expect(memWriteRequest(0xFFFFA010, Bytes(data.begin() + 16, data.end())), memWriteReply());
-    writeMem(0xFFFFA000, 20, data.data());
+    port->expect(memReadRequest(0x1000, 16), frame(MEM_READ, pattern(16)));
+    port->expect(memReadRequest(0x1010, 16), frame(MEM_READ, pattern(16, 16)));
+    port->expect(memReadRequest(0x1020, 8), frame(MEM_READ, pattern(8, 32)));
+    std::vector<uint8_t> buffer(41, 0xEE);
+    EXPECT_EQ(readMemChecked(0x1000, 40, buffer.data()), 1);
+    EXPECT_EQ(buffer, pattern(40) + Bytes{0xEE});  // nothing stored past the count
+    EXPECT_EQ(readMemChecked(0x1000, 0, buffer.data()), 1);  // sends nothing
+    // The address wraps at the top of memory.
+    port->expect(memReadRequest(0xFFFFFFF8, 16), frame(MEM_READ, pattern(16)));
+    port->expect(memReadRequest(0x00000008, 4), frame(MEM_READ, pattern(4)));
+    EXPECT_EQ(readMemChecked(0xFFFFFFF8, 20, buffer.data()), 1);
     EXPECT_TRUE(port->finished());
     EXPECT_EQ(output(), "");
 }
 
-TEST_F(MemoryTest, WriteFailuresStopBeforeTheNextChunk)
+// A failed exchange is reported once and ends the transfer: no further chunk
+// is sent, no byte is stored, and a refused single write keeps its address.
+TEST_F(MemoryTest, FailedReplyIsReportedAndEndsTheTransfer)
 {
-    struct Case {
-        const char* name;
-        Bytes reply;
-        const char* message;
+    std::vector<uint8_t> buffer(40, 0xEE);
+    auto read = [&] {
+        EXPECT_EQ(readMemChecked(0x2000, 40, buffer.data()), 0);
+        EXPECT_EQ(buffer, Bytes(40, 0xEE));
     };
-    const Case cases[] = {
-        {"status 0", memWriteReply(0), "writeMem:Error.Responce of MEM_WRITE =NG\n"},
-        {"status 2", memWriteReply(2), "writeMem:Error.Responce of MEM_WRITE =NG\n"},
-        {"no status byte", frame(MEM_WRITE), "writeMem:Error.Responce of MEM_WRITE =NG\n"},
-        {"wrong code", frame(MEM_READ, {1}), "writeMem:Error.Responce is not MEM_WRITE. 0\n"},
-        {"LEN too big", Bytes{0x02, 30}, "writeMem:Error receivePacket()=-2\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        restart();
-        Bytes data = pattern(40);
-        port->expect(memWriteRequest(0x100, Bytes(data.begin(), data.begin() + 16)), c.reply);
-        writeMem(0x100, 40, data.data());
-        EXPECT_TRUE(port->finished());
-        EXPECT_EQ(output(), c.message);
-    }
+    auto write = [&] { writeMem(0x2000, 40, pattern(40).data()); };
+    auto single = [] { EXPECT_EQ(writeMemSingle(0x2000, 0xBEEF, 4), 0x2000u); };
+    const Bytes rd = memReadRequest(0x2000, 16), wr = memWriteRequest(0x2000, pattern(16));
+    const Bytes one = memWriteRequest(0x2000, {0x00, 0x00, 0xBE, 0xEF});
+    Bytes badEtx = frame(MEM_WRITE, {1});
+    badEtx.back() = 0;
+    EXPECT_EQ(exchange(rd, frame(0x41, {9}), read), "readMem:Error.Responce is not MEM_READ. 65\n");
+    EXPECT_EQ(exchange(rd, badEtx, read), "readMem:Error receivePacket()=-4\n");
+    // A short reply is refused whole rather than padded with zeros.
+    EXPECT_EQ(exchange(rd, frame(MEM_READ, pattern(15)), read), "readMem:Error.Responce is short. 15\n");
+    EXPECT_EQ(exchange(wr, frame(MEM_WRITE), write), "writeMem:Error.Responce of MEM_WRITE =NG\n");  // no status
+    EXPECT_EQ(exchange(wr, frame(MEM_READ, {1}), write), "writeMem:Error.Responce is not MEM_WRITE. 0\n");
+    EXPECT_EQ(exchange(wr, Bytes{0x02, 30}, write), "writeMem:Error receivePacket()=-2\n");
+    EXPECT_EQ(exchange(one, badEtx, single), "writeMemSingle():PacketError -4\n");
+    EXPECT_EQ(exchange(one, frame(0x41, {9}), single), "writeMemSingle():ProtocolError 65\n");
+    // A reply without its status byte is a refusal, not a done write.
+    EXPECT_EQ(exchange(one, frame(MEM_WRITE), single), "writeMemSingle():Responce of MEM_WRITE =NG\n");
 }
 
-TEST_F(MemoryTest, WriteOfNothingSendsNothing)
+TEST_F(MemoryTest, WritesSendTheBytesInOrderAndRefuseMisalignedItems)
 {
-    uint8_t data[1] = {0};
-    writeMem(0x100, 0, data);
+    port->expect(memWriteRequest(0xFFFFA000, pattern(16, 0x80)), frame(MEM_WRITE, {1}));
+    port->expect(memWriteRequest(0xFFFFA010, pattern(4, 0x90)), frame(MEM_WRITE, {1}));
+    writeMem(0xFFFFA000, 20, pattern(20, 0x80).data());
+    // A single item goes most significant byte first, truncated to its size.
+    port->expect(memWriteRequest(0x1001, {0x78}), frame(MEM_WRITE, {1}));
+    EXPECT_EQ(writeMemSingle(0x1001, 0x12345678, 1), 0x1002u);
+    port->expect(memWriteRequest(0x1002, {0x56, 0x78}), frame(MEM_WRITE, {1}));
+    EXPECT_EQ(writeMemSingle(0x1002, 0x12345678, 2), 0x1004u);
+    port->expect(memWriteRequest(0xFFFFFFFC, {0x12, 0x34, 0x56, 0x78}), frame(MEM_WRITE, {1}));
+    EXPECT_EQ(writeMemSingle(0xFFFFFFFC, 0x12345678, 4), 0u);
+    // Misaligned items are refused before anything is sent.
+    const uint32_t misaligned[][2] = {{0x1001, 2}, {0x1002, 4}, {0x1003, 4}, {0x1000, 3}};
+    for (const auto& m : misaligned)
+        EXPECT_EQ(writeMemSingle(m[0], 0xAA, static_cast<int>(m[1])), m[0]);
     EXPECT_TRUE(port->finished());
-    EXPECT_TRUE(port->sent().empty());
+    EXPECT_EQ(output(), "");
 }
 
-TEST_F(MemoryTest, WriteSingleSendsLowBytesMostSignificantFirst)
-{
-    struct Case {
-        uint32_t address;
-        int size;
-        Bytes data;
-    };
-    const Case cases[] = {
-        {0x1000, 1, {0x78}},
-        {0x1001, 1, {0x78}},
-        {0x1000, 2, {0x56, 0x78}},
-        {0x1002, 2, {0x56, 0x78}},
-        {0x1000, 4, {0x12, 0x34, 0x56, 0x78}},
-        {0xFFFFFFFC, 4, {0x12, 0x34, 0x56, 0x78}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << std::hex << c.address << " size " << c.size);
-        restart();
-        port->expect(memWriteRequest(c.address, c.data), memWriteReply());
-        EXPECT_EQ(writeMemSingle(c.address, 0x12345678, c.size), c.address + c.size);
-        EXPECT_TRUE(port->finished());
+// The cache: a pool of 64 lines handed out from a free ring built as 0, 63, ..., 1,
+// replaced least recently used first, and emptied by anything that may change memory.
+class MemoryCacheTest : public TargetTest {
+protected:
+    // Fills line n, at 0x10000 + 16 n, whose bytes count up from n.
+    void fill(int n)
+    {
+        uint32_t address = 0x10000 + 16u * static_cast<uint32_t>(n);
+        port->expect(memReadRequest(address, 16), frame(MEM_READ, pattern(16, static_cast<uint8_t>(n))));
+        uint8_t line[16];
+        EXPECT_EQ(readMemCache(line, address), 16);
+        EXPECT_EQ(line[0], static_cast<uint8_t>(n));
     }
-}
 
-TEST_F(MemoryTest, WriteSingleMisalignedSendsNothingAndKeepsTheCache)
+    bool empties(const Bytes& request, const Bytes& reply, const std::function<void()>& call)
+    {
+        restart();
+        fill(0);
+        exchange(request, reply, call, false);
+        return memCacheValidHead() == nullptr;
+    }
+};
+
+TEST_F(MemoryCacheTest, LinesComeFromTheFreeRingAndTheLeastRecentlyUsedIsEvicted)
 {
-    port->expect(memReadRequest(0x1000, 16), memReadReply(pattern(16)));
+    EXPECT_EQ(searchMemCache(0), nullptr);  // every key is 0, but no line is valid
+    for (int n = 0; n < 64; ++n) {
+        fill(n);
+        EXPECT_EQ(memCacheIndex(memCacheValidHead()), n == 0 ? 0 : 64 - n);  // the free ring's order
+    }
     uint8_t line[16];
-    readMemCache(line, 0x1000);
-    const uint32_t cases[][2] = {{0x1001, 2}, {0x1003, 2}, {0x1002, 4}, {0x1001, 4}, {0x1003, 4}, {0x1000, 3}};
-    for (const auto& c : cases)
-        EXPECT_EQ(writeMemSingle(c[0], 0xAA, static_cast<int>(c[1])), c[0]);
-    EXPECT_NE(searchMemCache(0x1000), nullptr);
+    readMemCache(line, 0x10000);  // a hit: no request, and line 0 becomes the newest
+    fill(64);
+    EXPECT_EQ(memCacheIndex(memCacheValidHead()), 63);  // line 1's buffer
+    EXPECT_EQ(searchMemCache(0x10010), nullptr);
+    EXPECT_NE(searchMemCache(0x10000), nullptr);
     EXPECT_TRUE(port->finished());
-    EXPECT_EQ(output(), "");
 }
 
-TEST_F(MemoryTest, WriteSingleFailuresReturnTheAddress)
+TEST_F(MemoryCacheTest, WritesEmptyTheCacheAndReadsKeepIt)
 {
-    struct Case {
-        const char* name;
-        Bytes reply;
-        const char* message;
-    };
-    const Case cases[] = {
-        {"bad ETX", Bytes{0x02, 0x03, 0x01, 0x01, 0xFB, 0x00}, "writeMemSingle():PacketError -4\n"},
-        {"wrong code", frame(0x41, {9}), "writeMemSingle():ProtocolError 65\n"},
-        {"refused", memWriteReply(0), "writeMemSingle():Responce of MEM_WRITE =NG\n"},
-        {"no status byte", frame(MEM_WRITE), "writeMemSingle():Responce of MEM_WRITE =NG\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        restart();
-        port->expect(memWriteRequest(0x2000, {0x00, 0x00, 0xBE, 0xEF}), c.reply);
-        EXPECT_EQ(writeMemSingle(0x2000, 0xBEEF, 4), 0x2000u);
-        EXPECT_TRUE(port->finished());
-        EXPECT_EQ(output(), c.message);
-    }
+    EXPECT_TRUE(empties(memWriteRequest(0x20, {1}), frame(MEM_WRITE, {1}), [] { writeMem(0x20, 1, Bytes{1}.data()); }));
+    EXPECT_TRUE(empties(memWriteRequest(0x20, {0, 1}), frame(MEM_WRITE, {1}), [] { writeMemSingle(0x20, 1, 2); }));
+    EXPECT_TRUE(empties(frame(REG_WRITE, Bytes{3} + be32(7)), frame(REG_WRITE, {1}), [] { writeReg(3, 7); }));
+    EXPECT_TRUE(empties(frame(BRK_WRITE, Bytes{1} + be32(0x400) + Bytes{0, 0x54} + be32(0)), frame(BRK_WRITE),
+                        [] { writeBreakpoint(1, BBR_PC, 0x400, 0); }));
+    EXPECT_FALSE(empties(memReadRequest(0x500, 4), frame(MEM_READ, pattern(4)),
+                         [] { readMem(0x500, 4, Bytes(4).data()); }));
+    EXPECT_FALSE(empties(frame(REG_READ, {22}), frame(REG_READ, be32(0)), [] { readReg(REG_PC); }));
+    EXPECT_FALSE(empties(frame(BRK_CLEAR, {0}), frame(BRK_CLEAR), [] { clearBreakpoint(0); }));
+}
+
+// A line that did not arrive whole is not served later: its buffer goes back to the free ring.
+TEST_F(MemoryCacheTest, FailedFillIsNotKept)
+{
+    uint8_t line[16];
+    EXPECT_EQ(exchange(memReadRequest(0x3000, 16), frame(0x41, {9}), [&] { readMemCache(line, 0x3000); }),
+              "readMem:Error.Responce is not MEM_READ. 65\n");
+    EXPECT_EQ(memCacheValidHead(), nullptr);
+    EXPECT_EQ(memCacheIndex(memCacheFreeHead()), 0);
+    port->expect(memReadRequest(0x3000, 16), frame(MEM_READ, pattern(16, 0x30)));
+    readMemCache(line, 0x3000);
+    EXPECT_EQ(line[0], 0x30);
+    EXPECT_TRUE(port->finished());
 }

@@ -1,18 +1,18 @@
-// Shared set-up for the target-service tests: a scripted monitor on the port,
-// an empty cache, fresh command positions, and console output capture.
+// Shared set-up for the target tests: a scripted monitor on the port, an empty
+// cache, fresh command positions, a fake keyboard and console output capture.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
-#include "support/fake_console.h"
 #include "link/packet.h"
 #include "link/serial.h"
+#include "support/fake_console.h"
 #include "support/scripted_port.h"
-#include "shell/console.h"
 #include "target/memory.h"
 #include "target/memory_commands.h"
 
@@ -22,30 +22,14 @@ inline Bytes be32(uint32_t v)
             static_cast<uint8_t>(v)};
 }
 
-inline Bytes be16(uint16_t v)
-{
-    return {static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
-}
-
-// MEM_READ request for count bytes at address.
 inline Bytes memReadRequest(uint32_t address, uint8_t count)
 {
     return frame(MEM_READ, be32(address) + Bytes{count});
 }
 
-inline Bytes memReadReply(const Bytes& data)
-{
-    return frame(MEM_READ, data);
-}
-
 inline Bytes memWriteRequest(uint32_t address, const Bytes& data)
 {
     return frame(MEM_WRITE, be32(address) + Bytes{static_cast<uint8_t>(data.size())} + data);
-}
-
-inline Bytes memWriteReply(uint8_t status = 1)
-{
-    return frame(MEM_WRITE, {status});
 }
 
 // count bytes counting up from first.
@@ -55,17 +39,6 @@ inline Bytes pattern(int count, uint8_t first = 0)
     for (int i = 0; i < count; ++i)
         b.push_back(static_cast<uint8_t>(first + i));
     return b;
-}
-
-// The last line of text, with its line feed: the evaluator may print a line of
-// its own before a command's message.
-inline std::string lastLine(const std::string& text)
-{
-    if (text.empty())
-        return text;
-    size_t end = text.size() - 1;
-    size_t start = text.rfind('\n', end == 0 ? 0 : end - 1);
-    return start == std::string::npos || start >= end ? text : text.substr(start + 1);
 }
 
 class TargetTest : public testing::Test {
@@ -83,15 +56,12 @@ protected:
         keyboard = c.get();
         setConsole(std::move(c));
         testing::internal::CaptureStdout();
-        capturing = true;
     }
 
     void TearDown() override
     {
-        if (capturing) {
-            std::fflush(stdout);
-            testing::internal::GetCapturedStdout();
-        }
+        std::fflush(stdout);
+        testing::internal::GetCapturedStdout();
         setComPort(nullptr);
     }
 
@@ -102,18 +72,27 @@ protected:
         SetUp();
     }
 
-    // Everything printed since set-up or the previous call.
+    // Everything printed since set-up or the previous call; capture goes on.
     std::string output()
     {
         std::fflush(stdout);
         std::string text = testing::internal::GetCapturedStdout();
-        capturing = false;
         testing::internal::CaptureStdout();
-        capturing = true;
         return text;
+    }
+
+    // From a fresh start unless told otherwise: one exchange, request answered
+    // by reply, made by call; the printed text.
+    std::string exchange(const Bytes& request, const Bytes& reply, const std::function<void()>& call, bool fresh = true)
+    {
+        if (fresh)
+            restart();
+        port->expect(request, reply);
+        call();
+        EXPECT_TRUE(port->finished());
+        return output();
     }
 
     ScriptedPort* port = nullptr;
     FakeConsole* keyboard = nullptr;
-    bool capturing = false;
 };
