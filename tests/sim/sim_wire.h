@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <memory>
-#include <string>
 
 #include "sim/board.h"
 #include "support/scripted_port.h"
@@ -18,45 +16,18 @@ inline Bytes be32(uint32_t v)
             static_cast<uint8_t>(v)};
 }
 
-inline Bytes be16(uint16_t v)
-{
-    return {static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
-}
-
-// Test names for table rows: the row's name with every other character as '_'.
-template <typename Row>
-std::string rowName(const testing::TestParamInfo<Row>& param)
-{
-    std::string name = param.param.name;
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '_';
-    return name;
-}
-
-// Everything the board has sent and the host not yet read.
-inline Bytes drain(quill::Board& board)
-{
-    Bytes out(board.pendingToHost());
-    out.resize(board.takeToHost(out.data(), out.size()));
-    return out;
-}
-
-inline Bytes exchange(quill::Board& board, const Bytes& request)
-{
-    board.receiveFromHost(request.data(), request.size());
-    return drain(board);
-}
-
-// A board just switched on, its power-on announcement already read.
+// A board just switched on, its power-on announcement already read. send()
+// gives it the host's bytes and returns all it has sent and the host not read.
 class BoardTest : public testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { send({}); }
+    Bytes send(const Bytes& request)
     {
-        board = std::make_unique<quill::Board>();
-        drain(*board);
+        board->receiveFromHost(request.data(), request.size());
+        Bytes out(board->pendingToHost());
+        out.resize(board->takeToHost(out.data(), out.size()));
+        return out;
     }
-    Bytes send(const Bytes& request) { return exchange(*board, request); }
 
-    std::unique_ptr<quill::Board> board;
+    std::unique_ptr<quill::Board> board = std::make_unique<quill::Board>();
 };
