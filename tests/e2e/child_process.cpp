@@ -1,12 +1,12 @@
 #include "child_process.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -68,18 +68,10 @@ Child::~Child()
 
 bool startOnTerminal(Child* child, const std::vector<std::string>& argv, const std::vector<std::string>& env)
 {
-    winsize size{};
-    size.ws_row = 40;
-    size.ws_col = 120;
-    int master = -1;
-    pid_t pid = forkpty(&master, nullptr, nullptr, &size);
-    if (pid < 0)
-        return false;
-    if (pid == 0)
+    child->pid = forkpty(&child->fd, nullptr, nullptr, nullptr);
+    if (child->pid == 0)
         execChild(argv, env);
-    child->pid = pid;
-    child->fd = master;
-    return true;
+    return child->pid > 0;
 }
 
 bool startWithScript(Child* child, const std::vector<std::string>& argv, const std::string& script,
@@ -88,10 +80,8 @@ bool startWithScript(Child* child, const std::vector<std::string>& argv, const s
     int in[2], out[2];
     if (pipe(in) != 0 || pipe(out) != 0)
         return false;
-    pid_t pid = fork();
-    if (pid < 0)
-        return false;
-    if (pid == 0) {
+    child->pid = fork();
+    if (child->pid == 0) {
         dup2(in[0], STDIN_FILENO);
         dup2(out[1], STDOUT_FILENO);
         dup2(out[1], STDERR_FILENO);
@@ -100,33 +90,22 @@ bool startWithScript(Child* child, const std::vector<std::string>& argv, const s
     }
     close(in[0]);
     close(out[1]);
+    child->fd = out[0];
     // Scripts in these tests are small enough for the pipe's buffer. A program
     // that ends before reading its script must not take the test down with it.
     signal(SIGPIPE, SIG_IGN);
     ssize_t written = write(in[1], script.data(), script.size());
     close(in[1]);
-    child->pid = pid;
-    child->fd = out[0];
-    return written == static_cast<ssize_t>(script.size()) || script.empty() || errno == EPIPE;
+    return child->pid > 0 && (written == static_cast<ssize_t>(script.size()) || errno == EPIPE);
 }
 
 bool readUntil(Child* child, const std::string& needle, int deadlineMs, size_t from)
 {
     auto end = Clock::now() + std::chrono::milliseconds(deadlineMs);
-    for (;;) {
-        if (child->out.size() >= from && child->out.find(needle, from) != std::string::npos)
-            return true;
-        if (msLeft(end) == 0 || !readSome(child, msLeft(end) < 50 ? msLeft(end) : 50)) {
-            return child->out.size() >= from && child->out.find(needle, from) != std::string::npos;
-        }
-    }
-}
-
-void readFor(Child* child, int ms)
-{
-    auto end = Clock::now() + std::chrono::milliseconds(ms);
-    while (msLeft(end) > 0 && readSome(child, msLeft(end)))
-        ;
+    while (child->out.find(needle, from) == std::string::npos)
+        if (msLeft(end) == 0 || !readSome(child, std::min(msLeft(end), 50)))
+            return child->out.find(needle, from) != std::string::npos;
+    return true;
 }
 
 void sendText(Child* child, const std::string& text)
@@ -141,13 +120,11 @@ int waitExit(Child* child, int deadlineMs)
     for (;;) {
         readSome(child, 20);
         int raw = 0;
-        pid_t done = waitpid(child->pid, &raw, WNOHANG);
-        if (done == child->pid) {
+        if (waitpid(child->pid, &raw, WNOHANG) == child->pid) {
             // Whatever is still buffered belongs to the transcript.
             for (int i = 0; i < 40 && child->fd >= 0; ++i)
                 readSome(child, 50);
-            child->status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-            return child->status;
+            return child->status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
         }
         if (msLeft(end) == 0) {
             kill(child->pid, SIGKILL);
@@ -156,12 +133,4 @@ int waitExit(Child* child, int deadlineMs)
             return -1;
         }
     }
-}
-
-int countOf(const std::string& text, const std::string& needle)
-{
-    int n = 0;
-    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + needle.size()))
-        ++n;
-    return n;
 }

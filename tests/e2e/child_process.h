@@ -24,11 +24,6 @@ bool startWithScript(Child* child, const std::vector<std::string>& argv, const s
 
 // Reads until needle appears in the output at or after position from; false at the deadline.
 bool readUntil(Child* child, const std::string& needle, int deadlineMs, size_t from = 0);
-// Reads what arrives within ms.
-void readFor(Child* child, int ms);
 void sendText(Child* child, const std::string& text);
 // The exit status, or -1 when the program did not end by the deadline (it is then killed).
 int waitExit(Child* child, int deadlineMs);
-
-// Occurrences of needle in text.
-int countOf(const std::string& text, const std::string& needle);

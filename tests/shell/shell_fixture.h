@@ -8,23 +8,18 @@
 #include <memory>
 #include <string>
 
-#include "support/fake_console.h"
 #include "link/packet.h"
 #include "link/serial.h"
 #include "link/transaction.h"
+#include "support/fake_console.h"
 #include "support/scripted_port.h"
-#include "shell/console.h"
 
 class ShellTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        auto p = std::make_unique<ScriptedPort>();
-        port = p.get();
-        setComPort(std::move(p));
-        auto c = std::make_unique<FakeConsole>();
-        keyboard = c.get();
-        setConsole(std::move(c));
+        setComPort(std::unique_ptr<Port>(port = new ScriptedPort));
+        setConsole(std::unique_ptr<Console>(keyboard = new FakeConsole));
         resetPacketBuffer();
         resetTargetInfo();
         rxTimeout = 0;
@@ -36,7 +31,6 @@ protected:
             output();
         setComPort(nullptr);
         setConsole(nullptr);
-        rxTimeout = 0;
     }
     // Everything printed since SetUp; ends the capture.
     std::string output()
@@ -45,8 +39,6 @@ protected:
         capturing = false;
         return testing::internal::GetCapturedStdout();
     }
-
-    static Bytes request(uint8_t command) { return frame(command); }
 
     ScriptedPort* port = nullptr;
     FakeConsole* keyboard = nullptr;
