@@ -3,8 +3,6 @@
 // could carry. Each 16 data bytes cost a 31-byte exchange on the wire (an
 // 8-byte MEM_READ request and a 23-byte reply), 10 bit times per byte.
 #include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -13,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "quillsim_child.h"
 #include "link/serial.h"
 #include "link/transaction.h"
 #include "sim/sim_port.h"
@@ -94,24 +93,8 @@ void identify()
 
 bool benchPty()
 {
-    int out[2];
-    if (pipe(out) != 0)
-        return false;
-    pid_t child = fork();
-    if (child < 0)
-        return false;
-    if (child == 0) {
-        dup2(out[1], STDOUT_FILENO);
-        close(out[0]);
-        close(out[1]);
-        execl(BF_BINARY_DIR "/quillsim", "quillsim", "--pty", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(out[1]);
-    std::string path;
-    char c;
-    while (read(out[0], &c, 1) == 1 && c != '\n')
-        path += c;
+    QuillsimChild quillsim;
+    const std::string& path = quillsim.path();
     bool ok = false;
     if (path.empty()) {
         std::printf("pty: quillsim gave no device path\n");
@@ -125,9 +108,6 @@ bool benchPty()
             report("pty", r);
         closeCom();
     }
-    kill(child, SIGTERM);
-    waitpid(child, nullptr, 0);
-    close(out[0]);
     return ok;
 }
 

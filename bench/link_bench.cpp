@@ -3,14 +3,12 @@
 // Each request is sent both ways the frame can go to the port (one write for
 // the whole frame, as sendPacket does, and one write per byte) so the choice
 // in sendPacket rests on a figure.
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <string>
 
+#include "quillsim_child.h"
 #include "link/packet.h"
 #include "link/serial.h"
 #include "link/transaction.h"
@@ -92,24 +90,8 @@ bool identify()
 
 double benchPty()
 {
-    int out[2];
-    if (pipe(out) != 0)
-        return 0;
-    pid_t child = fork();
-    if (child < 0)
-        return 0;
-    if (child == 0) {
-        dup2(out[1], STDOUT_FILENO);
-        close(out[0]);
-        close(out[1]);
-        execl(BF_BINARY_DIR "/quillsim", "quillsim", "--pty", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(out[1]);
-    std::string path;
-    char ch;
-    while (read(out[0], &ch, 1) == 1 && ch != '\n')
-        path += ch;
+    QuillsimChild quillsim;
+    const std::string& path = quillsim.path();
     double rate = 0;
     if (path.empty())
         std::printf("pty: quillsim (%s) gave no device path\n", BF_BINARY_DIR "/quillsim");
@@ -120,9 +102,6 @@ double benchPty()
     else
         rate = runCases("pty");
     closeCom();
-    kill(child, SIGTERM);
-    waitpid(child, nullptr, 0);
-    close(out[0]);
     return rate;
 }
 

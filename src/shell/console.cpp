@@ -128,3 +128,27 @@ int inputLine(char* buffer, int capacity)
     }
     return length;
 }
+
+namespace {
+
+class ScriptConsole : public Console {
+public:
+    bool keyWaiting() override { return false; }
+    int readKey() override { return KEY_ESC; }
+    int readLine(char* buffer, int capacity) override
+    {
+        int length = readStreamLine(stdin, buffer, capacity);
+        if (length >= 0)
+            std::printf("%s\n", buffer);
+        return length;
+    }
+    int waitFd() override { return -1; }
+    bool scripted() override { return true; }
+};
+
+}  // namespace
+
+std::unique_ptr<Console> makeScriptConsole()
+{
+    return std::make_unique<ScriptConsole>();
+}

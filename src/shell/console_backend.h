@@ -10,6 +10,10 @@
 // script read line by line when the input is not a terminal.
 std::unique_ptr<Console> makePlatformConsole();
 
+// Lines from a standard input that is not a terminal: no keys to poll, each
+// line echoed after the prompt so the transcript reads like a session.
+std::unique_ptr<Console> makeScriptConsole();
+
 // True when the user's locale writes UTF-8, so Japanese text is converted to it.
 bool consoleWantsUtf8();
 

@@ -266,29 +266,13 @@ private:
     std::string prompt_;
 };
 
-class ScriptConsole : public Console {
-public:
-    bool keyWaiting() override { return false; }
-    int readKey() override { return KEY_ESC; }
-    int readLine(char* buffer, int capacity) override
-    {
-        int length = readStreamLine(stdin, buffer, capacity);
-        // Shown after the prompt as if typed, so the transcript reads like a session.
-        if (length >= 0)
-            std::printf("%s\n", buffer);
-        return length;
-    }
-    int waitFd() override { return -1; }
-    bool scripted() override { return true; }
-};
-
 }  // namespace
 
 std::unique_ptr<Console> makePlatformConsole()
 {
     if (isatty(STDIN_FILENO))
         return std::make_unique<TerminalConsole>();
-    return std::make_unique<ScriptConsole>();
+    return makeScriptConsole();
 }
 
 bool consoleWantsUtf8()

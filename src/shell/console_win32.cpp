@@ -30,28 +30,13 @@ public:
     int waitFd() override { return -1; }
 };
 
-class ScriptConsole : public Console {
-public:
-    bool keyWaiting() override { return false; }
-    int readKey() override { return KEY_ESC; }
-    int readLine(char* buffer, int capacity) override
-    {
-        int length = readStreamLine(stdin, buffer, capacity);
-        if (length >= 0)
-            std::printf("%s\n", buffer);
-        return length;
-    }
-    int waitFd() override { return -1; }
-    bool scripted() override { return true; }
-};
-
 }  // namespace
 
 std::unique_ptr<Console> makePlatformConsole()
 {
     if (_isatty(_fileno(stdin)))
         return std::make_unique<WindowsConsole>();
-    return std::make_unique<ScriptConsole>();
+    return makeScriptConsole();
 }
 
 bool consoleWantsUtf8()

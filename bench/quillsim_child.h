@@ -1,0 +1,52 @@
+// Runs quillsim --pty as a child process for the benchmarks that measure the
+// real serial path, and learns the device it serves.
+#pragma once
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+
+class QuillsimChild {
+public:
+    QuillsimChild()
+    {
+        int out[2];
+        if (pipe(out) != 0)
+            return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(out[1], STDOUT_FILENO);
+            close(out[0]);
+            close(out[1]);
+            execl(BF_BINARY_DIR "/quillsim", "quillsim", "--pty", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(out[1]);
+        output_ = out[0];
+        // The first line quillsim prints is the device path.
+        char c;
+        while (pid_ > 0 && read(output_, &c, 1) == 1 && c != '\n')
+            path_ += c;
+    }
+    ~QuillsimChild()
+    {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        if (output_ >= 0)
+            close(output_);
+    }
+    QuillsimChild(const QuillsimChild&) = delete;
+    QuillsimChild& operator=(const QuillsimChild&) = delete;
+
+    // Empty when quillsim could not be started or printed nothing.
+    const std::string& path() const { return path_; }
+
+private:
+    pid_t pid_ = -1;
+    int output_ = -1;
+    std::string path_;
+};
