@@ -43,6 +43,15 @@ int readStreamLine(std::FILE* stream, char* buffer, int capacity)
     bool tooLong = false;
     int c = EOF;
     while ((c = std::fgetc(stream)) != EOF && c != '\n') {
+        // A CR LF line end is a line end, even when the line fills the buffer.
+        if (c == '\r') {
+            int next = std::fgetc(stream);
+            if (next == '\n' || next == EOF) {
+                c = '\n';
+                break;
+            }
+            std::ungetc(next, stream);
+        }
         if (length < capacity - 1)
             buffer[length] = static_cast<char>(c);
         else
@@ -55,8 +64,6 @@ int readStreamLine(std::FILE* stream, char* buffer, int capacity)
         buffer[0] = '\0';
         return INPUT_TOO_LONG;
     }
-    if (length > 0 && buffer[length - 1] == '\r')
-        --length;
     buffer[length] = '\0';
     return length;
 }

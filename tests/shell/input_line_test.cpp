@@ -1,4 +1,7 @@
+#include <cstdio>
 #include <string>
+
+#include "shell/console_backend.h"
 
 #include "shell_fixture.h"
 
@@ -22,6 +25,21 @@ TEST_F(InputLine, TargetTextIsEchoedAndARestartIsAnswered)
     EXPECT_EQ(output(), text + std::string(restarted.begin(), restarted.end()) + "\n>");
     EXPECT_TRUE(port->finished());
     EXPECT_EQ(targetInfo.versionMinor, 5);
+}
+
+// Script lines: a CR LF end never counts against the buffer; anything longer is refused whole.
+TEST(ReadStreamLine, LineEndsAndLimits)
+{
+    std::string text = std::string(7, 'a') + "\r\n" + std::string(8, 'b') + "\nx\ry\n\r";
+    std::FILE* stream = fmemopen(text.data(), text.size(), "r");
+    char line[8];
+    EXPECT_EQ(readStreamLine(stream, line, sizeof line), 7);
+    EXPECT_EQ(readStreamLine(stream, line, sizeof line), INPUT_TOO_LONG);
+    EXPECT_EQ(readStreamLine(stream, line, sizeof line), 3);
+    EXPECT_STREQ(line, "x\ry");
+    EXPECT_EQ(readStreamLine(stream, line, sizeof line), 0);
+    EXPECT_EQ(readStreamLine(stream, line, sizeof line), INPUT_END);
+    std::fclose(stream);
 }
 
 }  // namespace
