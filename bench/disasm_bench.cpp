@@ -21,17 +21,23 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double secondsSince(Clock::time_point start) {
+double secondsSince(Clock::time_point start)
+{
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 // Answers MEM_READ from a byte image in-process; counts the requests.
 class ImagePort : public Port {
 public:
-    ImagePort(uint32_t base, std::vector<uint8_t> image) : base_(base), image_(std::move(image)) {}
+    ImagePort(uint32_t base, std::vector<uint8_t> image)
+        : base_(base)
+        , image_(std::move(image))
+    {
+    }
 
     int available() override { return static_cast<int>(rx_.size()); }
-    int read(uint8_t* buffer, int count) override {
+    int read(uint8_t* buffer, int count) override
+    {
         int n = 0;
         while (n < count && !rx_.empty()) {
             buffer[n++] = rx_.front();
@@ -39,12 +45,13 @@ public:
         }
         return n;
     }
-    int write(const uint8_t* buffer, int count) override {
+    int write(const uint8_t* buffer, int count) override
+    {
         tx_.insert(tx_.end(), buffer, buffer + count);
-        while (tx_.size() >= 2 && tx_.size() >= size_t{tx_[1]} + 3u) {
+        while (tx_.size() >= 2 && tx_.size() >= size_t {tx_[1]} + 3u) {
             // STX LEN MEM_READ a a a a n CHK ETX
-            uint32_t address = (uint32_t{tx_[3]} << 24) | (uint32_t{tx_[4]} << 16) |
-                               (uint32_t{tx_[5]} << 8) | tx_[6];
+            uint32_t address =
+                (uint32_t {tx_[3]} << 24) | (uint32_t {tx_[4]} << 16) | (uint32_t {tx_[5]} << 8) | tx_[6];
             int n = tx_[7];
             tx_.erase(tx_.begin(), tx_.begin() + tx_[1] + 3);
             ++requests;
@@ -63,7 +70,7 @@ public:
         }
         return count;
     }
-    void waitEvent(int, int) override {}
+    void waitEvent(int, int) override { }
 
     long requests = 0;
 
@@ -77,16 +84,24 @@ private:
 // Passes everything through to the board's port, counting MEM_READ requests.
 class CountingPort : public Port {
 public:
-    explicit CountingPort(std::unique_ptr<Port> inner) : inner_(std::move(inner)) {}
+    explicit CountingPort(std::unique_ptr<Port> inner)
+        : inner_(std::move(inner))
+    {
+    }
     int available() override { return inner_->available(); }
     int read(uint8_t* buffer, int count) override { return inner_->read(buffer, count); }
-    int write(const uint8_t* buffer, int count) override {
+    int write(const uint8_t* buffer, int count) override
+    {
         for (int i = 0; i < count; ++i) {
             // Position within the frame: 0 STX, 1 LEN, 2 CMD.
-            if (pos_ == 0 && buffer[i] != STX) continue;
-            if (pos_ == 1) len_ = buffer[i];
-            if (pos_ == 2 && buffer[i] == MEM_READ) ++memReads;
-            if (++pos_ > 1 && pos_ == len_ + 3) pos_ = 0;
+            if (pos_ == 0 && buffer[i] != STX)
+                continue;
+            if (pos_ == 1)
+                len_ = buffer[i];
+            if (pos_ == 2 && buffer[i] == MEM_READ)
+                ++memReads;
+            if (++pos_ > 1 && pos_ == len_ + 3)
+                pos_ = 0;
         }
         return inner_->write(buffer, count);
     }
@@ -100,7 +115,8 @@ private:
     int len_ = 0;
 };
 
-std::vector<uint8_t> randomWords(size_t bytes, uint32_t seed) {
+std::vector<uint8_t> randomWords(size_t bytes, uint32_t seed)
+{
     std::vector<uint8_t> image(bytes);
     for (uint8_t& b : image) {
         seed = seed * 1103515245u + 12345u;
@@ -110,9 +126,9 @@ std::vector<uint8_t> randomWords(size_t bytes, uint32_t seed) {
 }
 
 // Code with no PC-relative references, so only the code's own lines are read.
-std::vector<uint8_t> plainCode(size_t bytes) {
-    static const uint16_t pattern[] = {0x6013, 0x7104, 0x2122, 0x4F22, 0x3C2C,
-                                       0x6DF6, 0x000B, 0x0009, 0xE1FF, 0x8412};
+std::vector<uint8_t> plainCode(size_t bytes)
+{
+    static const uint16_t pattern[] = {0x6013, 0x7104, 0x2122, 0x4F22, 0x3C2C, 0x6DF6, 0x000B, 0x0009, 0xE1FF, 0x8412};
     std::vector<uint8_t> image;
     for (size_t i = 0; image.size() < bytes; ++i) {
         uint16_t w = pattern[i % (sizeof pattern / sizeof pattern[0])];
@@ -124,14 +140,16 @@ std::vector<uint8_t> plainCode(size_t bytes) {
 
 // Quiet stdout while a listing runs, so only the figures are printed.
 struct Silence {
-    Silence() {
+    Silence()
+    {
         std::fflush(stdout);
         saved = dup(1);
         FILE* null = std::fopen("/dev/null", "w");
         dup2(fileno(null), 1);
         std::fclose(null);
     }
-    ~Silence() {
+    ~Silence()
+    {
         std::fflush(stdout);
         dup2(saved, 1);
         close(saved);
@@ -139,7 +157,8 @@ struct Silence {
     int saved;
 };
 
-void benchLookup() {
+void benchLookup()
+{
     volatile uintptr_t sink = 0;
     const int rounds = 200;
     auto start = Clock::now();
@@ -161,7 +180,8 @@ void benchLookup() {
     std::printf("findEntry, 64K lookup:     %8.1f M words/s\n", words / table / 1e6);
 }
 
-void benchDisasm(const char* name, uint32_t base, std::vector<uint8_t> image, long calls) {
+void benchDisasm(const char* name, uint32_t base, std::vector<uint8_t> image, long calls)
+{
     size_t size = image.size();
     auto port = std::make_unique<ImagePort>(base, std::move(image));
     ImagePort* raw = port.get();
@@ -172,17 +192,20 @@ void benchDisasm(const char* name, uint32_t base, std::vector<uint8_t> image, lo
     uint32_t address = base;
     for (long i = 0; i < calls; ++i) {
         address = disasm(address, text);
-        if (address >= base + size) address = base;
+        if (address >= base + size)
+            address = base;
     }
     double seconds = secondsSince(start);
-    std::printf("disasm, %-26s %8.2f M words/s  (%ld MEM_READ for %ld words)\n", name,
-                calls / seconds / 1e6, raw->requests, calls);
+    std::printf("disasm, %-26s %8.2f M words/s  (%ld MEM_READ for %ld words)\n", name, calls / seconds / 1e6,
+        raw->requests, calls);
     setComPort(nullptr);
 }
 
-void benchDaAgainstBoard(const char* name, const std::vector<uint8_t>& code) {
+void benchDaAgainstBoard(const char* name, const std::vector<uint8_t>& code)
+{
     std::unique_ptr<Port> sim = openSimPort();
-    if (!sim) sim = quill::openBoardPort();  // the same board, reached without the port name
+    if (!sim)
+        sim = quill::openBoardPort(); // the same board, reached without the port name
     if (!sim) {
         std::printf("DA 1000 lines, %s: simulated board not available\n", name);
         return;
@@ -209,14 +232,15 @@ void benchDaAgainstBoard(const char* name, const std::vector<uint8_t>& code) {
     }
     double seconds = secondsSince(start);
     long reads = counter->memReads - before;
-    std::printf("DA 1000 lines, %-22s %5ld MEM_READ (%ld direct + %ld line reads), %.3f s\n",
-                name, reads, 1000L, reads - 1000, seconds);
+    std::printf("DA 1000 lines, %-22s %5ld MEM_READ (%ld direct + %ld line reads), %.3f s\n", name, reads, 1000L,
+        reads - 1000, seconds);
     setComPort(nullptr);
 }
 
-}  // namespace
+} // namespace
 
-int main() {
+int main()
+{
     benchLookup();
     benchDisasm("1 KB code, all cached", 0x1000, plainCode(1024), 2'000'000);
     benchDisasm("64 KB random words", 0x10000, randomWords(65536, 7), 2'000'000);

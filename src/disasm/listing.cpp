@@ -11,7 +11,8 @@
 uint32_t daAddress = 0;
 uint32_t daCount = 10;
 
-void resetListing() {
+void resetListing()
+{
     daAddress = 0;
     daCount = 10;
 }
@@ -19,13 +20,15 @@ void resetListing() {
 namespace {
 
 // The 16-byte line that holds lineAddress, through the cache.
-void fetchLine(uint32_t lineAddress, uint8_t* line) {
+void fetchLine(uint32_t lineAddress, uint8_t* line)
+{
     readMemCache(line, lineAddress & ~15u);
 }
 
-}  // namespace
+} // namespace
 
-uint16_t fetchWord(uint32_t address) {
+uint16_t fetchWord(uint32_t address)
+{
     address &= ~1u;
     uint8_t line[kMemChunk];
     fetchLine(address, line);
@@ -33,7 +36,8 @@ uint16_t fetchWord(uint32_t address) {
     return static_cast<uint16_t>((line[o] << 8) | line[o + 1]);
 }
 
-uint32_t fetchLong(uint32_t address) {
+uint32_t fetchLong(uint32_t address)
+{
     address &= ~1u;
     uint8_t line[kMemChunk];
     fetchLine(address, line);
@@ -50,7 +54,8 @@ uint32_t fetchLong(uint32_t address) {
     return (high << 16) | low;
 }
 
-uint32_t disasm(uint32_t address, char* text) {
+uint32_t disasm(uint32_t address, char* text)
+{
     uint16_t word = fetchWord(address);
     const DisasmEntry* entry = findEntry(word);
     if (!entry) {
@@ -64,11 +69,11 @@ uint32_t disasm(uint32_t address, char* text) {
         uint32_t shown = entry->refIsLong ? fetchLong(refValue) : refValue;
         const char* name = symbolAtAddress(shown);
         if (name) {
-            std::snprintf(text, kInstructionTextSize, "%-8s%-20s;[%08lX]:  %s", entry->mnemonic,
-                          operands, static_cast<unsigned long>(shown), name);
+            std::snprintf(text, kInstructionTextSize, "%-8s%-20s;[%08lX]:  %s", entry->mnemonic, operands,
+                static_cast<unsigned long>(shown), name);
         } else {
-            std::snprintf(text, kInstructionTextSize, "%-8s%-20s;[%08lX]", entry->mnemonic,
-                          operands, static_cast<unsigned long>(shown));
+            std::snprintf(text, kInstructionTextSize, "%-8s%-20s;[%08lX]", entry->mnemonic, operands,
+                static_cast<unsigned long>(shown));
         }
     } else {
         std::snprintf(text, kInstructionTextSize, "%-8s%-20s", entry->mnemonic, operands);
@@ -76,7 +81,8 @@ uint32_t disasm(uint32_t address, char* text) {
     return address + 2;
 }
 
-uint32_t listLine(uint32_t address) {
+uint32_t listLine(uint32_t address)
+{
     uint32_t a = address & ~1u;
     // readMem reports a failed transfer only on the console and leaves the
     // buffer as it was. Starting from the cached copy (when the line is
@@ -109,7 +115,8 @@ uint32_t listLine(uint32_t address) {
     return a + 2;
 }
 
-int disasmCommand(int argc, const char* first, const char* second) {
+int disasmCommand(int argc, const char* first, const char* second)
+{
     if (argc >= 1) {
         uint32_t value = evalExpression(first);
         if (exprError) {
@@ -125,12 +132,12 @@ int disasmCommand(int argc, const char* first, const char* second) {
             return -1;
         }
         if (value > kMaxDaCount) {
-            std::printf("Invalid size %s (at most %lu lines)\n", second,
-                        static_cast<unsigned long>(kMaxDaCount));
+            std::printf("Invalid size %s (at most %lu lines)\n", second, static_cast<unsigned long>(kMaxDaCount));
             return -1;
         }
         daCount = value;
     }
-    for (uint32_t i = 0; i < daCount; ++i) daAddress = listLine(daAddress);
+    for (uint32_t i = 0; i < daCount; ++i)
+        daAddress = listLine(daAddress);
     return 0;
 }

@@ -151,9 +151,11 @@ const DisasmEntry disasmTable[] = {
     {0x0000, 0x0000, 0, 0, 0, "Dummy", ""},
 };
 
-const DisasmEntry* findEntryLinear(uint16_t word) {
+const DisasmEntry* findEntryLinear(uint16_t word)
+{
     for (const DisasmEntry* e = disasmTable; e->mask != 0; ++e) {
-        if ((word & e->mask) == e->code) return e;
+        if ((word & e->mask) == e->code)
+            return e;
     }
     return nullptr;
 }
@@ -164,7 +166,8 @@ namespace {
 uint8_t lookup[65536];
 bool lookupBuilt = false;
 
-void buildLookup() {
+void buildLookup()
+{
     for (uint32_t w = 0; w < 65536; ++w) {
         const DisasmEntry* e = findEntryLinear(static_cast<uint16_t>(w));
         lookup[w] = e ? static_cast<uint8_t>(e - disasmTable + 1) : 0;
@@ -178,20 +181,24 @@ struct Out {
     size_t size;
     size_t used;
 
-    void put(char c) {
+    void put(char c)
+    {
         if (used + 1 < size) {
             text[used++] = c;
             text[used] = '\0';
         }
     }
-    void puts(const char* s) {
-        while (*s) put(*s++);
+    void puts(const char* s)
+    {
+        while (*s)
+            put(*s++);
     }
 };
 
 // Reads the field a %I or %T code names; false when its width or position is
 // not one the template language has.
-bool readField(uint16_t word, char width, char position, uint32_t& field, int& bits) {
+bool readField(uint16_t word, char width, char position, uint32_t& field, int& bits)
+{
     if (width == '8') {
         field = word & 0xFF;
         bits = 8;
@@ -205,14 +212,17 @@ bool readField(uint16_t word, char width, char position, uint32_t& field, int& b
     return false;
 }
 
-bool readScale(char k, long& scale) {
-    if (k < '0' || k > '9') return false;
+bool readScale(char k, long& scale)
+{
+    if (k < '0' || k > '9')
+        return false;
     scale = k - '0';
     return true;
 }
 
 // The number of characters after the letter that each code reads.
-int argumentCount(char letter) {
+int argumentCount(char letter)
+{
     switch (letter) {
     case 'I':
     case 'T':
@@ -226,7 +236,8 @@ int argumentCount(char letter) {
     }
 }
 
-void formatImmediate(const char* a, uint16_t word, uint32_t& refValue, Out& out) {
+void formatImmediate(const char* a, uint16_t word, uint32_t& refValue, Out& out)
+{
     uint32_t field;
     int bits;
     long scale;
@@ -235,7 +246,8 @@ void formatImmediate(const char* a, uint16_t word, uint32_t& refValue, Out& out)
         return;
     }
     long value = static_cast<long>(field);
-    if (a[4] == 'S' && value >= (1L << (bits - 1))) value -= 1L << bits;
+    if (a[4] == 'S' && value >= (1L << (bits - 1)))
+        value -= 1L << bits;
     value *= scale;
     char buf[24];
     std::snprintf(buf, sizeof buf, "%ld", value);
@@ -243,7 +255,8 @@ void formatImmediate(const char* a, uint16_t word, uint32_t& refValue, Out& out)
     refValue = static_cast<uint32_t>(value);
 }
 
-void formatBranch(char t, uint32_t address, uint16_t word, uint32_t& refValue, Out& out) {
+void formatBranch(char t, uint32_t address, uint16_t word, uint32_t& refValue, Out& out)
+{
     int32_t disp;
     if (t == '8' || t == 'B') {
         disp = static_cast<int8_t>(word & 0xFF);
@@ -260,7 +273,8 @@ void formatBranch(char t, uint32_t address, uint16_t word, uint32_t& refValue, O
     refValue = target;
 }
 
-void formatRegister(const char* a, uint16_t word, Out& out) {
+void formatRegister(const char* a, uint16_t word, Out& out)
+{
     unsigned byte = a[0] == '0' ? (word >> 8) : (word & 0xFF);
     unsigned reg = a[1] == 'H' ? (byte >> 4) & 0xF : byte & 0xF;
     if (reg == 15) {
@@ -272,12 +286,12 @@ void formatRegister(const char* a, uint16_t word, Out& out) {
     out.puts(buf);
 }
 
-void formatPcData(const char* a, uint32_t address, uint16_t word, uint32_t& refValue, Out& out) {
+void formatPcData(const char* a, uint32_t address, uint16_t word, uint32_t& refValue, Out& out)
+{
     uint32_t field;
     int bits;
     long scale;
-    if (!readField(word, a[0], a[1], field, bits) || !readScale(a[2], scale) ||
-        (a[3] != 'L' && a[3] != 'W')) {
+    if (!readField(word, a[0], a[1], field, bits) || !readScale(a[2], scale) || (a[3] != 'L' && a[3] != 'W')) {
         out.put('?');
         return;
     }
@@ -289,19 +303,23 @@ void formatPcData(const char* a, uint32_t address, uint16_t word, uint32_t& refV
     out.puts(buf);
 }
 
-}  // namespace
+} // namespace
 
-const DisasmEntry* findEntry(uint16_t word) {
-    if (!lookupBuilt) buildLookup();
+const DisasmEntry* findEntry(uint16_t word)
+{
+    if (!lookupBuilt)
+        buildLookup();
     uint8_t row = lookup[word];
     return row ? &disasmTable[row - 1] : nullptr;
 }
 
-void formatOperands(uint32_t address, uint16_t word, uint32_t& refValue, const char* operands,
-                    char* text, size_t textSize) {
+void formatOperands(
+    uint32_t address, uint16_t word, uint32_t& refValue, const char* operands, char* text, size_t textSize)
+{
     refValue = 0;
-    if (textSize == 0) return;
-    Out out{text, textSize, 0};
+    if (textSize == 0)
+        return;
+    Out out {text, textSize, 0};
     text[0] = '\0';
     const char* p = operands;
     while (*p) {
@@ -314,14 +332,16 @@ void formatOperands(uint32_t address, uint16_t word, uint32_t& refValue, const c
         if (letter == '\0' || want == 0) {
             // Not a code the language has: shown as written, so the row stands out.
             out.put('%');
-            if (letter == '\0') break;
+            if (letter == '\0')
+                break;
             out.put(letter);
             p += 2;
             continue;
         }
         const char* args = p + 2;
         int have = 0;
-        while (have < want && args[have] != '\0') ++have;
+        while (have < want && args[have] != '\0')
+            ++have;
         if (have < want) {
             out.put('?');
             break;

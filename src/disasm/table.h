@@ -16,9 +16,9 @@
 struct DisasmEntry {
     uint16_t mask;
     uint16_t code;
-    uint8_t opSize;     // memory operand size; informational only
-    uint8_t hasRef;     // the listing adds a comment with the referenced value
-    uint8_t refIsLong;  // the comment shows the longword at refValue
+    uint8_t opSize; // memory operand size; informational only
+    uint8_t hasRef; // the listing adds a comment with the referenced value
+    uint8_t refIsLong; // the comment shows the longword at refValue
     const char* mnemonic;
     const char* operands;
 };
@@ -38,5 +38,5 @@ const DisasmEntry* findEntryLinear(uint16_t word);
 // textSize). refValue becomes 0, then the branch target, the PC-relative data
 // address or the last immediate. A malformed code prints "?" in its place and
 // leaves refValue alone; the template is never read past its end.
-void formatOperands(uint32_t address, uint16_t word, uint32_t& refValue, const char* operands,
-                    char* text, size_t textSize = kOperandTextSize);
+void formatOperands(uint32_t address, uint16_t word, uint32_t& refValue, const char* operands, char* text,
+    size_t textSize = kOperandTextSize);

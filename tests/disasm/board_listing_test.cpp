@@ -19,13 +19,15 @@
 namespace {
 
 // One name line and its address line in the linker map layout.
-std::string mapPair(const std::string& name, uint32_t address) {
+std::string mapPair(const std::string& name, uint32_t address)
+{
     char line[80];
     std::snprintf(line, sizeof line, "%34s%08X%8s24   func ,g\n", "", address, "");
     return "  " + name + "\n" + line;
 }
 
-std::string run(const char* line) {
+std::string run(const char* line)
+{
     ParsedLine parsed;
     parseLine(line, &parsed);
     testing::internal::CaptureStdout();
@@ -35,22 +37,22 @@ std::string run(const char* line) {
 
 // Label lines, comments with and without a symbol, "???", and a MOV.W
 // literal at offset 14 of its cache line (its second half in the next line).
-const char kListing[] =
-    "FFFFA000      _start:\n"
-    "FFFFA000 E1FF     MOV     #255,R1             \n"
-    "FFFFA002 D102     MOV.L   @(0008,PC),R1       ;[FFFFA010]:  _loop\n"
-    "FFFFA004 9103     MOV.W   @(0006,PC),R1       ;[A0107101]\n"
-    "FFFFA006 AFFB     BRA     FFFFA000            ;[FFFFA000]:  _start\n"
-    "FFFFA008 0009     NOP                         \n"
-    "FFFFA00A 0009     NOP                         \n"
-    "FFFFA00C FFFF     ???\n"
-    "FFFFA00E A010     BRA     FFFFA032            ;[FFFFA032]\n"
-    "FFFFA010      _loop:\n"
-    "FFFFA010 7101     ADD     #1,R1               \n"
-    "FFFFA012 000B     RTS                         \n"
-    "FFFFA014 0009     NOP                         \n";
+const char kListing[] = "FFFFA000      _start:\n"
+                        "FFFFA000 E1FF     MOV     #255,R1             \n"
+                        "FFFFA002 D102     MOV.L   @(0008,PC),R1       ;[FFFFA010]:  _loop\n"
+                        "FFFFA004 9103     MOV.W   @(0006,PC),R1       ;[A0107101]\n"
+                        "FFFFA006 AFFB     BRA     FFFFA000            ;[FFFFA000]:  _start\n"
+                        "FFFFA008 0009     NOP                         \n"
+                        "FFFFA00A 0009     NOP                         \n"
+                        "FFFFA00C FFFF     ???\n"
+                        "FFFFA00E A010     BRA     FFFFA032            ;[FFFFA032]\n"
+                        "FFFFA010      _loop:\n"
+                        "FFFFA010 7101     ADD     #1,R1               \n"
+                        "FFFFA012 000B     RTS                         \n"
+                        "FFFFA014 0009     NOP                         \n";
 
-TEST(BoardListing, DaAndRegisterDisplayWithSymbolsFromAMapFile) {
+TEST(BoardListing, DaAndRegisterDisplayWithSymbolsFromAMapFile)
+{
     resetPacketBuffer();
     clearMemCache();
     resetListing();
@@ -59,10 +61,10 @@ TEST(BoardListing, DaAndRegisterDisplayWithSymbolsFromAMapFile) {
     ASSERT_NE(board, nullptr);
     setComPort(std::move(board));
     uint8_t major, minor, build;
-    ASSERT_TRUE(getTargetVersion(&major, &minor, &build));  // meets the restart report
+    ASSERT_TRUE(getTargetVersion(&major, &minor, &build)); // meets the restart report
 
-    const uint8_t code[] = {0xE1, 0xFF, 0xD1, 0x02, 0x91, 0x03, 0xAF, 0xFB, 0x00, 0x09, 0x00, 0x09,
-                            0xFF, 0xFF, 0xA0, 0x10, 0x71, 0x01, 0x00, 0x0B, 0x00, 0x09};
+    const uint8_t code[] = {0xE1, 0xFF, 0xD1, 0x02, 0x91, 0x03, 0xAF, 0xFB, 0x00, 0x09, 0x00, 0x09, 0xFF, 0xFF, 0xA0,
+        0x10, 0x71, 0x01, 0x00, 0x0B, 0x00, 0x09};
     writeMem(0xFFFFA000, sizeof code, code);
     std::string path = std::string(BF_BINARY_DIR) + "/disasm_board_test.map";
     std::ofstream(path) << "Link map of the test program\n"
@@ -77,11 +79,10 @@ TEST(BoardListing, DaAndRegisterDisplayWithSymbolsFromAMapFile) {
 
     writeReg(REG_PC, 0xFFFFA006);
     std::string out = run("R");
-    EXPECT_TRUE(out.ends_with("\nFFFFA006 AFFB     BRA     FFFFA000            ;[FFFFA000]:  _start\n"))
-        << out;
+    EXPECT_TRUE(out.ends_with("\nFFFFA006 AFFB     BRA     FFFFA000            ;[FFFFA000]:  _start\n")) << out;
     EXPECT_EQ(daAddress, 0xFFFFA016u + 2 * 11) << "R moved the DA position";
     setComPort(nullptr);
     resetSymbols();
 }
 
-}  // namespace
+} // namespace

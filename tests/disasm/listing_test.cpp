@@ -16,15 +16,17 @@
 
 namespace {
 
-Bytes words(std::initializer_list<uint16_t> list, size_t size = 0) {
+Bytes words(std::initializer_list<uint16_t> list, size_t size = 0)
+{
     Bytes b;
-    for (uint16_t w : list) b = b + Bytes{static_cast<uint8_t>(w >> 8), static_cast<uint8_t>(w)};
+    for (uint16_t w : list)
+        b = b + Bytes {static_cast<uint8_t>(w >> 8), static_cast<uint8_t>(w)};
     b.resize(std::max(size, b.size()));
     return b;
 }
 
-template <typename F>
-std::string output(F f) {
+template<typename F> std::string output(F f)
+{
     testing::internal::CaptureStdout();
     f();
     return testing::internal::GetCapturedStdout();
@@ -34,30 +36,34 @@ const char kFailed[] = "readMem:Error.Responce is not MEM_READ. 65\n";
 
 class Listing : public testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         setComPort(std::unique_ptr<Port>(port = new ScriptedPort));
         resetPacketBuffer();
         clearMemCache();
         resetListing();
         resetSymbols();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         EXPECT_TRUE(port->finished());
         setComPort(nullptr);
     }
 
     // The host asks for data.size() bytes at address and gets data, or the stop report.
-    void serve(uint32_t address, const Bytes& data, bool fail = false) {
-        Bytes request = frame(MEM_READ, {static_cast<uint8_t>(address >> 24), static_cast<uint8_t>(address >> 16),
-                                         static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address),
-                                         static_cast<uint8_t>(data.size())});
+    void serve(uint32_t address, const Bytes& data, bool fail = false)
+    {
+        Bytes request = frame(MEM_READ,
+            {static_cast<uint8_t>(address >> 24), static_cast<uint8_t>(address >> 16),
+                static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address), static_cast<uint8_t>(data.size())});
         port->expect(request, fail ? frame(EXEC, {0x05}) : frame(MEM_READ, data));
     }
 
     ScriptedPort* port = nullptr;
 };
 
-TEST_F(Listing, DirectReadThenEachLineOnce) {
+TEST_F(Listing, DirectReadThenEachLineOnce)
+{
     // MOV.W whose literal sits at offset 14 of its line: the direct word, the
     // instruction's line, then the line holding the literal's second half.
     serve(0x1020, words({0x9205}));
@@ -66,46 +72,57 @@ TEST_F(Listing, DirectReadThenEachLineOnce) {
     // The next (odd) address lists the even word; its line is cached.
     serve(0x1022, words({0x0009}));
     EXPECT_EQ(output([] {
-                  EXPECT_EQ(listLine(0x1020), 0x1022u);
-                  EXPECT_EQ(listLine(0x1023), 0x1024u);
-              }),
-              "00001020 9205     MOV.W   @(000A,PC),R2       ;[ABCDEF01]\n"
-              "00001022 0009     NOP                         \n");
+        EXPECT_EQ(listLine(0x1020), 0x1022u);
+        EXPECT_EQ(listLine(0x1023), 0x1024u);
+    }),
+        "00001020 9205     MOV.W   @(000A,PC),R2       ;[ABCDEF01]\n"
+        "00001022 0009     NOP                         \n");
 }
 
 // The word column: a failed direct read shows the word the cache delivers
 // (fetching it costs no extra request); a stale cached line loses to the read.
-TEST_F(Listing, WordColumnAfterAFailedOrStaleRead) {
+TEST_F(Listing, WordColumnAfterAFailedOrStaleRead)
+{
     serve(0x1000, words({0}), true);
     serve(0x1000, words({0xE1FF, 0x0009, 0x6DF6}, 16));
-    serve(0x1004, words({0}), true);  // its line is cached already
-    serve(0x1002, words({0x0000}));   // changed behind the cache, as after a flash write
-    std::string out = output([] { for (uint32_t a : {0x1000u, 0x1004u, 0x1002u}) listLine(a); });
-    EXPECT_EQ(out, kFailed + std::string("00001000 E1FF     MOV     #255,R1             \n") + kFailed +
-                       "00001004 6DF6     MOV.L   @SP +,R13           \n"
-                       "00001002 0000     NOP                         \n");
+    serve(0x1004, words({0}), true); // its line is cached already
+    serve(0x1002, words({0x0000})); // changed behind the cache, as after a flash write
+    std::string out = output([] {
+        for (uint32_t a : {0x1000u, 0x1004u, 0x1002u})
+            listLine(a);
+    });
+    EXPECT_EQ(out,
+        kFailed + std::string("00001000 E1FF     MOV     #255,R1             \n") + kFailed +
+            "00001004 6DF6     MOV.L   @SP +,R13           \n"
+            "00001002 0000     NOP                         \n");
 }
 
-TEST_F(Listing, LongwordAtTheTopOfMemoryWrapsToZero) {
+TEST_F(Listing, LongwordAtTheTopOfMemoryWrapsToZero)
+{
     serve(0xFFFFFFF0, words({0, 0, 0, 0, 0, 0, 0, 0x1234}));
     serve(0x00000000, words({0x5678}, 16));
     EXPECT_EQ(fetchLong(0xFFFFFFFE), 0x12345678u);
 }
 
-TEST_F(Listing, OverlongSymbolNameIsCutInsideTheTextBuffer) {
-    serve(0x5000, words({0xA000}, 16));  // BRA to 0x5004
+TEST_F(Listing, OverlongSymbolNameIsCutInsideTheTextBuffer)
+{
+    serve(0x5000, words({0xA000}, 16)); // BRA to 0x5004
     static const std::string longName(200, 'n');
     symbolTable[0] = {0x5004, 0, longName.c_str()};
     symbolCount = 1;
     char text[kInstructionTextSize + 80];
     EXPECT_EQ(disasm(0x5000, text), 0x5002u);
-    EXPECT_EQ(std::string(text), "BRA     00005004            ;[00005004]:  " +
-                                     longName.substr(0, kInstructionTextSize - 1 - 42));
+    EXPECT_EQ(std::string(text),
+        "BRA     00005004            ;[00005004]:  " + longName.substr(0, kInstructionTextSize - 1 - 42));
 }
 
 // A refused DA lists nothing; a bad count still moves the address.
-TEST_F(Listing, DaArgumentErrors) {
-    struct Case { const char *first, *second, *message; uint32_t addressAfter; };
+TEST_F(Listing, DaArgumentErrors)
+{
+    struct Case {
+        const char *first, *second, *message;
+        uint32_t addressAfter;
+    };
     const Case cases[] = {
         {"zz", "3", "Invalid Address zz\n", 0x100},
         {"0x2000", "(", "Invalid size (\n", 0x2000},
@@ -122,14 +139,16 @@ TEST_F(Listing, DaArgumentErrors) {
 }
 
 // The largest count allowed is listed in full.
-TEST_F(Listing, DaCountBoundIsListedInFull) {
+TEST_F(Listing, DaCountBoundIsListedInFull)
+{
     for (uint32_t a = 0x8000; a < 0x8000 + 2 * kMaxDaCount; a += 2) {
         serve(a, words({0x0009}));
-        if (a % 16 == 0) serve(a, words({9, 9, 9, 9, 9, 9, 9, 9}));
+        if (a % 16 == 0)
+            serve(a, words({9, 9, 9, 9, 9, 9, 9, 9}));
     }
     std::string out = output([] { EXPECT_EQ(disasmCommand(2, "0x8000", "10000"), 0); });
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 10000);
     EXPECT_TRUE(out.ends_with("\n0000CE1E 0009     NOP                         \n"));
 }
 
-}  // namespace
+} // namespace

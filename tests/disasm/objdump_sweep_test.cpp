@@ -18,26 +18,32 @@ namespace {
 
 const char* kObjdump = "sh4-linux-gnu-objdump";
 
-bool toolPresent() {
+bool toolPresent()
+{
     std::string probe = std::string("command -v ") + kObjdump + " >/dev/null 2>&1";
     return std::system(probe.c_str()) == 0;
 }
 
-std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+std::string lower(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
-std::string hex(uint32_t v) {
+std::string hex(uint32_t v)
+{
     char buf[16];
     std::snprintf(buf, sizeof buf, "0x%x", v);
     return buf;
 }
 
 // Our decode of word at address, in the common syntax; "" when undecodable.
-std::string ours(uint16_t word, uint32_t address) {
+std::string ours(uint16_t word, uint32_t address)
+{
     const DisasmEntry* e = findEntry(word);
-    if (!e) return "";
+    if (!e)
+        return "";
     char text[kOperandTextSize];
     uint32_t ref;
     formatOperands(address, word, ref, e->operands, text);
@@ -53,8 +59,10 @@ std::string ours(uint16_t word, uint32_t address) {
     } else if (tmpl.find("%P") != std::string::npos) {
         ops = hex(ref);
     }
-    if (mnemonic == "bt/s") mnemonic = "bt.s";
-    if (mnemonic == "bf/s") mnemonic = "bf.s";
+    if (mnemonic == "bt/s")
+        mnemonic = "bt.s";
+    if (mnemonic == "bf/s")
+        mnemonic = "bf.s";
     if (mnemonic == "trap") {
         mnemonic = "trapa";
         ops = "#" + std::to_string(ref / 4);
@@ -65,7 +73,8 @@ std::string ours(uint16_t word, uint32_t address) {
     }
     std::string out;
     for (char c : ops) {
-        if (c != ' ') out += c;
+        if (c != ' ')
+            out += c;
     }
     out = lower(out);
     for (size_t at = out.find("sp"); at != std::string::npos; at = out.find("sp", at)) {
@@ -75,40 +84,50 @@ std::string ours(uint16_t word, uint32_t address) {
 }
 
 // objdump's decode by address: "" for its .word lines.
-std::map<uint32_t, std::string> theirs(const std::string& listing) {
+std::map<uint32_t, std::string> theirs(const std::string& listing)
+{
     std::map<uint32_t, std::string> result;
     size_t pos = 0;
     while (pos < listing.size()) {
         size_t end = listing.find('\n', pos);
-        if (end == std::string::npos) end = listing.size();
+        if (end == std::string::npos)
+            end = listing.size();
         std::string line = listing.substr(pos, end - pos);
         pos = end + 1;
         // "   1a204:\td1 02       \tmov.l\t0x1a210,r1\t! d108d109"
         size_t colon = line.find(":\t");
-        if (colon == std::string::npos) continue;
+        if (colon == std::string::npos)
+            continue;
         char* stop = nullptr;
         uint32_t address = static_cast<uint32_t>(std::strtoul(line.c_str(), &stop, 16));
-        if (stop != line.c_str() + colon) continue;
+        if (stop != line.c_str() + colon)
+            continue;
         size_t insn = line.find('\t', colon + 2);
-        if (insn == std::string::npos) continue;
+        if (insn == std::string::npos)
+            continue;
         std::string rest = line.substr(insn + 1);
         size_t bang = rest.find("\t!");
-        if (bang != std::string::npos) rest.resize(bang);
-        while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.back()))) rest.pop_back();
+        if (bang != std::string::npos)
+            rest.resize(bang);
+        while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.back())))
+            rest.pop_back();
         if (rest.rfind(".word", 0) == 0) {
             result[address] = "";
             continue;
         }
         size_t tab = rest.find('\t');
-        if (tab != std::string::npos) rest[tab] = ' ';
+        if (tab != std::string::npos)
+            rest[tab] = ' ';
         result[address] = rest;
     }
     return result;
 }
 
-TEST(DisasmSweep, EveryWordAgreesWithBinutils) {
+TEST(DisasmSweep, EveryWordAgreesWithBinutils)
+{
     if (!toolPresent()) {
-        if (std::getenv("CI")) FAIL() << kObjdump << " is missing (Debian package binutils-sh4-linux-gnu)";
+        if (std::getenv("CI"))
+            FAIL() << kObjdump << " is missing (Debian package binutils-sh4-linux-gnu)";
         GTEST_SKIP() << kObjdump << " not installed";
     }
     std::string path = std::string(BF_BINARY_DIR) + "/disasm_sweep.bin";
@@ -126,7 +145,8 @@ TEST(DisasmSweep, EveryWordAgreesWithBinutils) {
     std::string listing;
     char buf[4096];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) listing.append(buf, n);
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
+        listing.append(buf, n);
     ASSERT_EQ(pclose(pipe), 0) << listing.substr(0, 400);
     std::remove(path.c_str());
 
@@ -138,15 +158,16 @@ TEST(DisasmSweep, EveryWordAgreesWithBinutils) {
     for (uint32_t w = 0; w < 65536; ++w) {
         uint32_t address = w * 2;
         const std::string& want = reference[address];
-        if (want.empty()) ++theirUndecodable;
+        if (want.empty())
+            ++theirUndecodable;
         std::string got = ours(static_cast<uint16_t>(w), address);
         if (got != want && ++mismatches <= 25) {
-            ADD_FAILURE() << "word " << hex(w) << ": ours \"" << (got.empty() ? "???" : got)
-                          << "\", binutils \"" << (want.empty() ? ".word" : want) << "\"";
+            ADD_FAILURE() << "word " << hex(w) << ": ours \"" << (got.empty() ? "???" : got) << "\", binutils \""
+                          << (want.empty() ? ".word" : want) << "\"";
         }
     }
     EXPECT_EQ(mismatches, 0);
     EXPECT_EQ(theirUndecodable, 11784);
 }
 
-}  // namespace
+} // namespace

@@ -9,7 +9,12 @@
 namespace {
 
 // refValue is 0 where the form sets none.
-struct OperandCase { uint16_t word; uint32_t address; const char *mnemonic, *operands; uint32_t refValue; };
+struct OperandCase {
+    uint16_t word;
+    uint32_t address;
+    const char *mnemonic, *operands;
+    uint32_t refValue;
+};
 
 const OperandCase kOperandCases[] = {
     {0x0009, 0x1000, "NOP", "", 0},
@@ -32,7 +37,8 @@ const OperandCase kOperandCases[] = {
     {0x4E0F, 0x1000, "MAC.W", "@R0 +,@R14+", 0},
 };
 
-TEST(DisasmTable, OperandTextAndRefValueForEachForm) {
+TEST(DisasmTable, OperandTextAndRefValueForEachForm)
+{
     for (const OperandCase& c : kOperandCases) {
         SCOPED_TRACE(testing::Message() << std::hex << "word " << c.word << " at " << c.address);
         const DisasmEntry* e = findEntry(c.word);
@@ -48,19 +54,25 @@ TEST(DisasmTable, OperandTextAndRefValueForEachForm) {
 
 // Each bad code prints something visible and nothing is read past the end
 // of the template, whatever is missing.
-TEST(DisasmTable, MalformedTemplatesAreVisibleAndBounded) {
-    struct Case { const char* tmpl; uint16_t word; const char* text; uint32_t refValue; };
+TEST(DisasmTable, MalformedTemplatesAreVisibleAndBounded)
+{
+    struct Case {
+        const char* tmpl;
+        uint16_t word;
+        const char* text;
+        uint32_t refValue;
+    };
     const Case cases[] = {
-        {"A%Qx,B", 0x1234, "A%Qx,B", 0},  // unknown letter
-        {"R0,%", 0x1234, "R0,%", 0},      // percent at the end
-        {"#%I201NU", 0x12FF, "#?", 0},    // width 2
-        {"#%I431NU", 0x12FF, "#?", 0},    // nibble position 3
-        {"#%I80xNU", 0x12FF, "#?", 0},    // scale not a digit
-        {"%PD", 0x1234, "?", 0},          // branch letter D
-        {"%T802QU", 0x9105, "?", 0},      // PC data mode Q
-        {"#%I80", 0x12FF, "#?", 0},       // immediate cut short
-        {"%R0", 0x1234, "?", 0},          // register cut short
-        {"%P", 0x1234, "?", 0},           // branch cut short
+        {"A%Qx,B", 0x1234, "A%Qx,B", 0}, // unknown letter
+        {"R0,%", 0x1234, "R0,%", 0}, // percent at the end
+        {"#%I201NU", 0x12FF, "#?", 0}, // width 2
+        {"#%I431NU", 0x12FF, "#?", 0}, // nibble position 3
+        {"#%I80xNU", 0x12FF, "#?", 0}, // scale not a digit
+        {"%PD", 0x1234, "?", 0}, // branch letter D
+        {"%T802QU", 0x9105, "?", 0}, // PC data mode Q
+        {"#%I80", 0x12FF, "#?", 0}, // immediate cut short
+        {"%R0", 0x1234, "?", 0}, // register cut short
+        {"%P", 0x1234, "?", 0}, // branch cut short
         {"%PD,%I801NU", 0x1205, "?,5", 5},
     };
     for (const Case& c : cases) {
@@ -73,7 +85,8 @@ TEST(DisasmTable, MalformedTemplatesAreVisibleAndBounded) {
     }
 }
 
-TEST(DisasmTable, OutputIsCutAtTheBufferSize) {
+TEST(DisasmTable, OutputIsCutAtTheBufferSize)
+{
     char text[8];
     std::memset(text, 'x', sizeof text);
     uint32_t ref;
@@ -84,4 +97,4 @@ TEST(DisasmTable, OutputIsCutAtTheBufferSize) {
     EXPECT_EQ(text[0], '\0');
 }
 
-}  // namespace
+} // namespace
