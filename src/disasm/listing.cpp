@@ -117,20 +117,12 @@ uint32_t listLine(uint32_t address)
 
 int disasmCommand(int argc, const char* first, const char* second)
 {
-    if (argc >= 1) {
-        uint32_t value = evalExpression(first);
-        if (exprError) {
-            std::printf("Invalid Address %s\n", first);
-            return -1;
-        }
-        daAddress = value;
-    }
+    if (argc >= 1 && !evalArgument(first, "Invalid Address %s\n", &daAddress))
+        return -1;
     if (argc >= 2) {
-        uint32_t value = evalExpression(second);
-        if (exprError) {
-            std::printf("Invalid size %s\n", second);
+        uint32_t value = 0;
+        if (!evalArgument(second, "Invalid size %s\n", &value))
             return -1;
-        }
         if (value > kMaxDaCount) {
             std::printf("Invalid size %s (at most %lu lines)\n", second, static_cast<unsigned long>(kMaxDaCount));
             return -1;

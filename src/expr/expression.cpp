@@ -168,3 +168,14 @@ uint32_t evalExpression(const char* text)
     uint32_t value = parseExpr();
     return exprError ? kExprErrorValue : value;
 }
+
+bool evalArgument(const char* text, const char* errorFormat, uint32_t* value)
+{
+    uint32_t v = evalExpression(text);
+    if (exprError) {
+        std::printf(errorFormat, text);
+        return false;
+    }
+    *value = v;
+    return true;
+}

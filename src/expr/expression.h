@@ -13,6 +13,10 @@ constexpr uint32_t kExprErrorValue = 0xFFFFFFFF;
 // The value of text; kExprErrorValue with exprError set to 1 on any error.
 uint32_t evalExpression(const char* text);
 
+// A command argument: stores its value and returns true, or prints errorFormat
+// with the argument text and returns false, leaving *value as it was.
+bool evalArgument(const char* text, const char* errorFormat, uint32_t* value);
+
 // Token texts hold at most this many characters; a longer token is an error.
 constexpr int kTokenMax = 63;
 constexpr int kTokenBuffer = kTokenMax + 1;

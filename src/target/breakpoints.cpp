@@ -147,16 +147,11 @@ int breakSetCommand(int argc, char* first, char* second)
     if (argc > 2)
         return 0;
 
-    uint32_t slot = evalExpression(first);
-    if (exprError) {
-        std::printf("Invalid Break point %s\n", first);
+    uint32_t slot = 0;
+    uint32_t address = 0;
+    if (!evalArgument(first, "Invalid Break point %s\n", &slot)
+        || !evalArgument(second, "Invalid Break Address %s\n", &address))
         return -1;
-    }
-    uint32_t address = evalExpression(second);
-    if (exprError) {
-        std::printf("Invalid Break Address %s\n", second);
-        return -1;
-    }
     if (address & 1u) {
         std::printf("Invalid Break Address %08lX\n", static_cast<unsigned long>(address));
         return -1;

@@ -133,22 +133,10 @@ void dumpMem(uint32_t address, uint16_t count, int itemSize)
 
 int dumpCommand(int argc, const char* first, const char* second, int itemSize)
 {
-    if (argc >= 1) {
-        uint32_t value = evalExpression(first);
-        if (exprError) {
-            std::printf("Invalid Address %s\n", first);
-            return -1;
-        }
-        state.dumpAddress = value;
-    }
-    if (argc >= 2) {
-        uint32_t value = evalExpression(second);
-        if (exprError) {
-            std::printf("Invalid size %s\n", second);
-            return -1;
-        }
-        state.dumpSize = value;
-    }
+    if (argc >= 1 && !evalArgument(first, "Invalid Address %s\n", &state.dumpAddress))
+        return -1;
+    if (argc >= 2 && !evalArgument(second, "Invalid size %s\n", &state.dumpSize))
+        return -1;
     adjustDump(itemSize);
     dumpMem(state.dumpAddress, static_cast<uint16_t>(state.dumpSize), itemSize);
     state.dumpAddress += state.dumpSize;
@@ -157,24 +145,16 @@ int dumpCommand(int argc, const char* first, const char* second, int itemSize)
 
 int writeCommand(int argc, const char* first, const char* second, int itemSize)
 {
-    if (argc >= 1) {
-        uint32_t value = evalExpression(first);
-        if (exprError) {
-            std::printf("Invalid Address %s\n", first);
-            return -1;
-        }
-        state.writeAddress = value;
-    }
+    if (argc >= 1 && !evalArgument(first, "Invalid Address %s\n", &state.writeAddress))
+        return -1;
     state.writeAddress = alignDown(state.writeAddress, itemSize);
     if (argc < 2) {
         state.writeAddress = writeInteractive(state.writeAddress, itemSize);
         return 0;
     }
-    uint32_t value = evalExpression(second);
-    if (exprError) {
-        std::printf("Invalid DATA %s\n", second);
+    uint32_t value = 0;
+    if (!evalArgument(second, "Invalid DATA %s\n", &value))
         return -2;
-    }
     state.writeAddress = writeMemSingle(state.writeAddress, value, itemSize);
     return 0;
 }
