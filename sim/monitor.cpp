@@ -107,7 +107,7 @@ void memWrite(Board& board, const Frame& f, Reply& r)
     // Checked before the first byte is stored, so a refused write changes nothing.
     Access a = board.memory().checkRange(address, static_cast<uint32_t>(count), true);
     if (a == Access::Unmapped)
-        return r.fault(kVectorAddressError);
+        return r.fail(kErrorUnmapped);
     if (a != Access::Ok)
         return r.fail(kErrorReadOnly);
     for (int i = 0; i < count; ++i)

@@ -12,8 +12,10 @@
 //   FLASH_ERASE, FLASH_WRITE) answers status 0 followed by the error, sent
 //   twice: the host reads the flash error codes as one byte in some places
 //   and as a 16-bit word in others, and both then see the same code;
-// - a MEM_READ or MEM_WRITE that touches unmapped memory answers code 0x41
-//   with the address-error vector 9, as the chip's exception would.
+// - a MEM_READ that touches unmapped memory answers code 0x41 with the
+//   address-error vector 9, as the chip's exception would; a MEM_WRITE that
+//   does answers status 0 and kErrorUnmapped, since the host takes only
+//   MEM_WRITE's own code with a status byte as its reply.
 // A request code with bit 7 already set has no distinct refusal code; the
 // host sends none.
 #pragma once
@@ -33,6 +35,7 @@ enum MonitorError : uint8_t {
     kErrorReadOnly = 0xE3,     // MEM_WRITE into flash: only the flash requests change it
     kErrorUnsupported = 0xE4,  // the board cannot do this yet
     kErrorUnknown = 0xE5,      // no such request
+    kErrorUnmapped = 0xE6,     // MEM_WRITE outside flash and RAM
 };
 
 constexpr uint8_t kRefusedBit = 0x80;

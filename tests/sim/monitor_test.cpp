@@ -1,7 +1,7 @@
 // The monitor through the wire: request frames in, reply frames out, byte
 // for byte. A request that cannot be carried out must never read as success:
 // refusals set bit 7 of the code, status replies answer 0 and the error twice,
-// unmapped memory answers an address error (code 0x41, vector 9).
+// an unmapped read answers an address error (code 0x41, vector 9).
 #include <gtest/gtest.h>
 
 #include "sim/monitor.h"
@@ -75,8 +75,8 @@ TEST_F(MonitorTest, WritesStoreExactlyTheirBytesOrNothing)
     Bytes data = {0x02, 0x03, 0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39, 0x3A, 0x3B, 0x3C, 0xFF};
     EXPECT_EQ(send(memWrite(0xFFFFBFEF, data)), frame(0x01, {1}));
     // Half in RAM, half beyond it: not even the RAM half is stored.
-    EXPECT_EQ(send(memWrite(0xFFFFBFFF, {0x11, 0x22})), kAddressError);
-    EXPECT_EQ(send(memWrite(0xFFFF9FFF, {0x11, 0x22})), kAddressError);
+    EXPECT_EQ(send(memWrite(0xFFFFBFFF, {0x11, 0x22})), ng(0x01, kErrorUnmapped));
+    EXPECT_EQ(send(memWrite(0xFFFF9FFF, {0x11, 0x22})), ng(0x01, kErrorUnmapped));
     EXPECT_EQ(Bytes(ram + 0x1FEE, ram + kRamSize), Bytes{0} + data + Bytes{0});
     // Into flash: refused, and flash stays erased around it.
     EXPECT_EQ(send(memWrite(0x1FFF, {0x12, 0x34, 0x56})), ng(0x01, kErrorReadOnly));
