@@ -101,9 +101,11 @@ uint32_t listLine(uint32_t address)
     char text[kInstructionTextSize];
     disasm(a, text);
     if (!prefilled && word == 0) {
-        // Either memory holds 0000 or the read failed; the line was fetched
-        // just now, so the cache holds what memory holds and costs no request.
-        word = fetchWord(a);
+        // Either memory holds 0000 or the read failed; when the line arrived
+        // just now, the cache holds what memory holds and costs no request. A
+        // failed fill is not cached: asking again would only repeat the failure.
+        if (Membuf* cached = searchMemCache(a & ~15u))
+            word = static_cast<uint16_t>((cached->data[a & 14] << 8) | cached->data[(a & 14) + 1]);
     }
 
     std::printf("%08lX ", static_cast<unsigned long>(a));

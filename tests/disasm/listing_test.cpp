@@ -97,6 +97,18 @@ TEST_F(Listing, WordColumnAfterAFailedOrStaleRead)
             "00001002 0000     NOP                         \n");
 }
 
+// A line whose fill failed is not cached: the word column asks no third time.
+// The next read of the line is the next request, and the one that gets it.
+TEST_F(Listing, FailedDirectReadAndFillCostTwoRequests)
+{
+    serve(0x2000, words({0}), true);
+    serve(0x2000, words({0}, 16), true);
+    serve(0x2000, words({0x0009}, 16));
+    std::string out = output([] { EXPECT_EQ(listLine(0x2000), 0x2002u); });
+    EXPECT_EQ(out.substr(0, 2 * (sizeof kFailed - 1) + 18), kFailed + std::string(kFailed) + "00002000 0000     ");
+    EXPECT_EQ(fetchWord(0x2000), 0x0009);
+}
+
 TEST_F(Listing, LongwordAtTheTopOfMemoryWrapsToZero)
 {
     serve(0xFFFFFFF0, words({0, 0, 0, 0, 0, 0, 0, 0x1234}));
