@@ -124,6 +124,9 @@ int readMemCache(uint8_t* destination, uint32_t lineAddress)
         return kMemChunk;
     }
     Membuf* b = takeBuffer();
+    // A reused buffer still holds another line; bytes a failed read never
+    // delivered read as zero rather than as that line's.
+    std::memset(b->data, 0, kMemChunk);
     int ok = readMemChecked(lineAddress & ~0xFu, kMemChunk, b->data);
     std::memcpy(destination, b->data, kMemChunk);
     if (!ok) {

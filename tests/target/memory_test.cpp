@@ -136,5 +136,10 @@ TEST_F(MemoryCacheTest, FailedFillIsNotKept)
     port->expect(memReadRequest(0x3000, 16), frame(MEM_READ, pattern(16, 0x30)));
     readMemCache(line, 0x3000);
     EXPECT_EQ(line[0], 0x30);
+    // The buffer that held 0x3000 is reused: a failed fill must not pass its old bytes off as 0x4000.
+    clearMemCache();
+    port->expect(memReadRequest(0x4000, 16), frame(0x41, {9}));
+    readMemCache(line, 0x4000);
+    EXPECT_EQ(std::vector<uint8_t>(line, line + 16), std::vector<uint8_t>(16, 0));
     EXPECT_TRUE(port->finished());
 }
