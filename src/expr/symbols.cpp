@@ -152,12 +152,12 @@ void loadSymbols(const char* path)
                 addSymbol(address, extra, pending);
             namePending = false;
         } else if (isNameLine(line)) {
-            // A name too long for the buffer is skipped whole: a cut name
-            // could collide with, or shadow, another symbol.
-            if (copyWord(line + 2, candidate, sizeof candidate) >= 0) {
+            // A name too long for the buffer is dropped with its pair: a cut
+            // name could collide with another symbol, and the name waiting
+            // before it must not take its address.
+            namePending = copyWord(line + 2, candidate, sizeof candidate) >= 0;
+            if (namePending)
                 std::memcpy(pending, candidate, sizeof pending);
-                namePending = true;
-            }
         }
 
         if (symbolCount >= kSymbolMax) {

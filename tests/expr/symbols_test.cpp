@@ -68,9 +68,10 @@ TEST_F(Symbols, WhichLinesMakePairs)
         {nameLine("x") + a1.substr(0, 61) + "\n" + a2, "x@200 "},
         // A field that passes the line test but holds no number drops the pair.
         {nameLine("x") + std::string(34, ' ') + "H'1000  " + a1.substr(42) + a2, ""},
-        // A name too long for the buffer is skipped, never cut.
+        // A name too long for the buffer is never cut, and its address is
+        // never given to the name that stood before it.
         {nameLine(name63) + a1, name63 + "@100 "},
-        {nameLine("x") + nameLine(name64) + a1, "x@100 "},
+        {nameLine("x") + nameLine(name64) + a1 + nameLine("y") + a2, "y@200 "},
         // Lines are read in pieces of 199 characters, each tested on its own.
         {std::string(199, 'z') + "  piece\n" + a1, "piece@100 "},
         {nameLine("x") + std::string(199, 'z') + a1, "x@100 "},
