@@ -68,8 +68,8 @@ void registerCommand(ParsedLine* parsed)
     } else if (parsed->argc == 1) {
         showReg(parsed->first);
     } else {
-        uint32_t value = evalExpression(parsed->second);
-        if (exprError == 0)
+        uint32_t value = 0;
+        if (evalArgument(parsed->second, "Invalid value %s\n", &value))
             setReg(parsed->first, value);
     }
 }

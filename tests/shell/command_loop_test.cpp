@@ -70,6 +70,7 @@ TEST_F(Loop, SessionsWithoutTheTarget)
         {{"fe", tooLong, "", "q"},
          ">No effective parameter(s)\n>Input line too long (at most 127 characters).\n>No effective parameter(s)\n>"},
         {{"q now", "h"}, ">"},
+        {{"r pc (", "q"}, ">Invalid value (\n>"},  // nothing is written
         {{"xyz " + std::string(123, 'x')}, ">Unknown Command\n>\n"},  // 127 characters fit; end of input quits
     };
     std::string all;
