@@ -47,6 +47,8 @@ bool isLetter(char c);
 bool isDigit(char c);
 bool isNameChar(char c);
 bool isHexDigit(char c);
+// The value of a hexadecimal digit, either case.
+int hexDigitValue(char c);
 
 // Text to number; a value too large for 32 bits saturates at 0xFFFFFFFF.
 uint32_t convertDecimal(const char* text);

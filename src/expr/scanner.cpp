@@ -41,7 +41,7 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isNameChar(char c) { return isLetter(c) || isDigit(c) || c == '_'; }
 bool isHexDigit(char c) { return isDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 
-static int digitValue(char c)
+int hexDigitValue(char c)
 {
     if (isDigit(c))
         return c - '0';
@@ -54,7 +54,7 @@ static uint32_t convert(const char* text, uint32_t base)
 {
     uint64_t value = 0;
     for (; *text; ++text) {
-        value = value * base + static_cast<uint32_t>(digitValue(*text));
+        value = value * base + static_cast<uint32_t>(hexDigitValue(*text));
         if (value > 0xFFFFFFFFu)
             return 0xFFFFFFFFu;
     }

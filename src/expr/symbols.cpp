@@ -4,6 +4,8 @@
 
 #include "expr/symbols.h"
 
+#include "expr/expression.h"
+
 SymbolRecord symbolTable[kSymbolMax];
 int symbolCount = 0;
 char symbolArea[kSymbolAreaSize];
@@ -12,9 +14,6 @@ long symbolAreaUsed = 0;
 
 namespace {
 
-bool isAlpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool isDec(char c) { return c >= '0' && c <= '9'; }
-bool isHex(char c) { return isDec(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 bool atWordEnd(char c) { return c == '\0' || isMapSeparator(c); }
 
 const char* skipSeparators(const char* text)
@@ -32,14 +31,13 @@ bool readHexField(const char* text, uint32_t* value)
     while (*text == ' ' || *text == '\t' || *text == '\r' || *text == '\n' || *text == '\v' ||
            *text == '\f')
         ++text;
-    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X') && isHex(text[2]))
+    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X') && isHexDigit(text[2]))
         text += 2;
-    if (!isHex(*text))
+    if (!isHexDigit(*text))
         return false;
     uint64_t v = 0;
-    for (; isHex(*text); ++text) {
-        int digit = isDec(*text) ? *text - '0' : (*text | 0x20) - 'a' + 10;
-        v = v * 16 + static_cast<uint64_t>(digit);
+    for (; isHexDigit(*text); ++text) {
+        v = v * 16 + static_cast<uint64_t>(hexDigitValue(*text));
         if (v > 0xFFFFFFFFu)
             v = 0x100000000u;  // saturate, keep scanning the digits
     }
@@ -72,17 +70,17 @@ int isHexNumber(const char* text)
     else if ((text[0] == 'H' || text[0] == 'h') && text[1] == '\'')
         text += 2;
     for (; !atWordEnd(*text); ++text)
-        if (!isHex(*text))
+        if (!isHexDigit(*text))
             return 0;
     return 1;
 }
 
 int isIdentifier(const char* text)
 {
-    if (!isAlpha(*text) && *text != '_')
+    if (!isLetter(*text) && *text != '_')
         return 0;
     for (++text; !atWordEnd(*text); ++text)
-        if (!isAlpha(*text) && !isDec(*text) && *text != '_')
+        if (!isNameChar(*text))
             return 0;
     return 1;
 }

@@ -71,10 +71,9 @@ int parseHexWord(const char* word, uint32_t* value)
         return 0;
     uint32_t v = 0;
     for (; *word != '\0'; ++word) {
-        if (!std::isxdigit(static_cast<unsigned char>(*word)))
+        if (!isHexDigit(*word))
             return 0;
-        int c = std::toupper(static_cast<unsigned char>(*word));
-        v = (v << 4) | static_cast<uint32_t>(c <= '9' ? c - '0' : c - 'A' + 10);
+        v = (v << 4) | static_cast<uint32_t>(hexDigitValue(*word));
     }
     *value = v;
     return 1;
