@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "disasm/listing.h"
-#include "disasm/table.h"
+#include "disasm/operands.h"
 #include "link/packet.h"
 #include "link/serial.h"
 #include "link/transaction.h"

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "disasm/table.h"
+#include "disasm/operands.h"
 #include "expr/expression.h"
 #include "expr/symbols.h"
 #include "target/memory.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "disasm/table.h"
+#include "disasm/operands.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "disasm/table.h"
+#include "disasm/operands.h"
 
 namespace {
 

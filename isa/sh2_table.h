@@ -1,4 +1,5 @@
-// The SH-2 instruction forms as data, and the operand template formatter.
+// The SH-2 instruction forms as data: one row per encoding, shared by the
+// disassembler and the simulated CPU so the two never disagree on what a word is.
 //
 // Each form is a mask/code pair over the 16-bit instruction word, the mnemonic
 // and an operand template. Template codes, each a fixed number of characters:
@@ -10,7 +11,6 @@
 //                  scaled displacement in hex, the address goes to refValue
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 struct DisasmEntry {
@@ -27,16 +27,9 @@ constexpr int kDisasmForms = 142;
 // kDisasmForms rows and an end record whose mask is 0.
 extern const DisasmEntry disasmTable[];
 
-constexpr size_t kOperandTextSize = 80;
-
 // The first form that word matches, or nullptr.
 const DisasmEntry* findEntry(uint16_t word);
 // The same answer by walking the table; kept for tests and the benchmark.
 const DisasmEntry* findEntryLinear(uint16_t word);
-
-// Expands operands for word at address into text (always terminated, cut at
-// textSize). refValue becomes 0, then the branch target, the PC-relative data
-// address or the last immediate. A malformed code prints "?" in its place and
-// leaves refValue alone; the template is never read past its end.
-void formatOperands(uint32_t address, uint16_t word, uint32_t& refValue, const char* operands, char* text,
-    size_t textSize = kOperandTextSize);
+// The row number of word's form in disasmTable, or -1 for no form.
+int formIndex(uint16_t word);
