@@ -21,5 +21,6 @@ need_packages() {
 # What building and running the debugger needs.
 BUILD_PACKAGES=(cmake ninja-build g++ libedit-dev)
 # What the full test run adds: the test framework, clang for the fuzzers, the
-# reference disassembler, and the Windows cross-compiler.
-TEST_PACKAGES=(googletest libgtest-dev clang libclang-rt-14-dev binutils-sh4-linux-gnu g++-mingw-w64-x86-64-posix)
+# reference disassembler, the Windows cross-compiler, and Wine to run its build.
+TEST_PACKAGES=(googletest libgtest-dev clang libclang-rt-14-dev binutils-sh4-linux-gnu g++-mingw-w64-x86-64-posix
+    wine)

@@ -38,6 +38,22 @@ bool isSimName(const char* name)
 
 }  // namespace
 
+std::string windowsDeviceName(const char* name)
+{
+    auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+    if (upper(name[0]) != 'C' || upper(name[1]) != 'O' || upper(name[2]) != 'M')
+        return name;
+    const char* digits = name + 3;
+    int count = 0;
+    while (digits[count] >= '0' && digits[count] <= '9')
+        ++count;
+    // COM1 to COM9 need no prefix; a leading zero or a trailing letter makes
+    // some other name, left as it is for the system to find or refuse.
+    if (count < 2 || digits[count] != '\0' || digits[0] == '0')
+        return name;
+    return std::string("\\\\.\\") + name;
+}
+
 int initCom(const char* name, long baud)
 {
     if (name == nullptr)
@@ -118,4 +134,3 @@ Port* comPort()
 {
     return gPort.get();
 }
-

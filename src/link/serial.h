@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "link/port.h"
 
@@ -28,6 +29,10 @@ void comIdle(int consoleFd = -1);
 // Installs a port directly (tests, benchmarks); nullptr closes the current one.
 void setComPort(std::unique_ptr<Port> port);
 Port* comPort();
+
+// The name Windows opens for a port name: COM10 and above only exist in the
+// device namespace, so they get its "\\.\" prefix; anything else is unchanged.
+std::string windowsDeviceName(const char* name);
 
 // Platform backends; each prints its own reason on failure and returns nullptr.
 std::unique_ptr<Port> openPlatformPort(const char* name, long baud);

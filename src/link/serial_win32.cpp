@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "link/serial.h"
 
@@ -15,6 +16,14 @@ struct IoRecords {
     OVERLAPPED write;
     OVERLAPPED read;
 };
+
+void closeEvents(IoRecords* io)
+{
+    for (HANDLE event : {io->write.hEvent, io->read.hEvent})
+        if (event != nullptr)
+            CloseHandle(event);
+    io->write.hEvent = io->read.hEvent = nullptr;
+}
 
 void printOsError(const char* what, const char* name)
 {
@@ -32,7 +41,11 @@ void printOsError(const char* what, const char* name)
 class Win32Port : public Port {
 public:
     Win32Port(HANDLE handle, const IoRecords& records) : handle_(handle), io_(records) {}
-    ~Win32Port() override { CloseHandle(handle_); }
+    ~Win32Port() override
+    {
+        CloseHandle(handle_);
+        closeEvents(&io_);
+    }
 
     int available() override
     {
@@ -83,16 +96,11 @@ private:
 
 }  // namespace
 
-// The name goes to the system unchanged: ports above COM9 need the "\\.\"
-// prefix typed by the user.
+// Messages name the port as the user typed it, without the device prefix.
 std::unique_ptr<Port> openPlatformPort(const char* name, long baud)
 {
-    IoRecords io;
-    std::memset(&io, 0, sizeof io);
-    io.write.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    io.read.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-
-    HANDLE handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const std::string device = windowsDeviceName(name);
+    HANDLE handle = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         printOsError("Can't open", name);
         return nullptr;
@@ -115,5 +123,10 @@ std::unique_ptr<Port> openPlatformPort(const char* name, long baud)
         CloseHandle(handle);
         return nullptr;
     }
+    // The events are made only for a port that opened, so no failure leaves one behind.
+    IoRecords io;
+    std::memset(&io, 0, sizeof io);
+    io.write.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    io.read.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     return std::make_unique<Win32Port>(handle, io);
 }

@@ -60,4 +60,17 @@ TEST(InitCom, PortNamesBecomeDevicePaths)
     }
 }
 
+// Windows knows COM10 and above only in its device namespace; everything else
+// goes to the system as typed.
+TEST(WindowsDeviceName, TwoDigitPortsGetTheDevicePrefix)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"COM1", "COM1"},     {"COM9", "COM9"},   {"COM10", "\\\\.\\COM10"}, {"com12", "\\\\.\\com12"},
+        {"COM256", "\\\\.\\COM256"}, {"COM01", "COM01"}, {"COM12x", "COM12x"},  {"COM", "COM"},
+        {"\\\\.\\COM12", "\\\\.\\COM12"}, {"sim", "sim"}, {"", ""},
+    };
+    for (const auto& [name, device] : rows)
+        EXPECT_EQ(windowsDeviceName(name), device) << name;
+}
+
 }  // namespace
