@@ -7,12 +7,17 @@
 #include <termios.h>
 #include <unistd.h>
 
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "link/serial.h"
+#include "link/serial_posix.h"
 
 namespace {
 
@@ -191,6 +196,42 @@ std::string devicePath(const char* name)
     return name;
 }
 
+// Raw 8N1 without flow control, as the line to the monitor needs it: the bits
+// that must be set and the bits that must be clear, per flag word.
+constexpr tcflag_t kCflagClear = PARENB | CSTOPB
+#ifdef CRTSCTS
+    | CRTSCTS
+#endif
+    ;
+constexpr tcflag_t kIflagClear = IXON | IXOFF | IXANY | ICRNL | INLCR | IGNCR | ISTRIP | BRKINT | PARMRK;
+constexpr tcflag_t kLflagClear = ICANON | ECHO | ECHONL | ISIG | IEXTEN;
+
+// tcsetattr succeeds when any one of the changes was made, so the settings are
+// read back: a driver that kept 7 bits, parity or handshaking would garble or
+// stall every frame without a word.
+bool settingsTaken(int fd, speed_t speed)
+{
+    termios now{};
+    return tcgetattr(fd, &now) == 0 && isRaw8N1(now, speed);
+}
+
+// Many USB adapters hold received bytes for up to 16 ms before passing them
+// on, which caps a lock-step protocol at about 60 exchanges a second; the
+// driver is asked to pass them at once. Drivers that do not know the request
+// (a pseudo-terminal, most built-in ports) keep their timing, silently.
+void askLowLatency(int fd)
+{
+#if defined(__linux__) && defined(TIOCGSERIAL) && defined(ASYNC_LOW_LATENCY)
+    serial_struct serial{};
+    if (ioctl(fd, TIOCGSERIAL, &serial) == 0 && (serial.flags & ASYNC_LOW_LATENCY) == 0) {
+        serial.flags |= ASYNC_LOW_LATENCY;
+        ioctl(fd, TIOCSSERIAL, &serial);
+    }
+#else
+    (void)fd;
+#endif
+}
+
 bool configure(int fd, const std::string& path, long baud)
 {
     const BaudRow* row = findBaud(baud);
@@ -204,23 +245,37 @@ bool configure(int fd, const std::string& path, long baud)
         return false;
     }
     cfmakeraw(&tio);
-    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
-#ifdef CRTSCTS
-    tio.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS);
-#endif
+    tio.c_cflag &= ~(CSIZE | kCflagClear);
     tio.c_cflag |= CS8 | CLOCAL | CREAD;
-    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    tio.c_iflag &= ~kIflagClear;
+    tio.c_lflag &= ~kLflagClear;
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
     if (cfsetispeed(&tio, row->code) < 0 || cfsetospeed(&tio, row->code) < 0 || tcsetattr(fd, TCSANOW, &tio) < 0) {
         std::printf("Can't set %ld baud on %s: %s\n", baud, path.c_str(), std::strerror(errno));
         return false;
     }
+    if (!settingsTaken(fd, row->code)) {
+        std::printf("Can't set up %s: the device does not take %ld baud, 8 data bits, no parity, 1 stop bit, no "
+                    "flow control.\n",
+                    path.c_str(), baud);
+        return false;
+    }
+    askLowLatency(fd);
     return true;
 }
 
 }  // namespace
 
+bool isRaw8N1(const termios& t, speed_t speed)
+{
+    return (t.c_cflag & CSIZE) == CS8 && (t.c_cflag & kCflagClear) == 0 && (t.c_cflag & CREAD) != 0 &&
+           (t.c_iflag & kIflagClear) == 0 && (t.c_lflag & kLflagClear) == 0 && (t.c_oflag & OPOST) == 0 &&
+           cfgetispeed(&t) == speed && cfgetospeed(&t) == speed;
+}
+
+// A symbolic link (/dev/serial/by-id/...) is opened, locked and set up as the
+// device it names.
 std::unique_ptr<Port> openPlatformPort(const char* name, long baud)
 {
     const std::string path = devicePath(name);
