@@ -21,6 +21,7 @@ need_packages() {
 # What building and running the debugger needs.
 BUILD_PACKAGES=(cmake ninja-build g++ libedit-dev)
 # What the full test run adds: the test framework, clang for the fuzzers, the
-# reference disassembler, the Windows cross-compiler, and Wine to run its build.
+# reference disassembler, the Windows cross-compiler, and Wine to run its build
+# (with a virtual X server for its console window).
 TEST_PACKAGES=(googletest libgtest-dev clang libclang-rt-14-dev binutils-sh4-linux-gnu g++-mingw-w64-x86-64-posix
-    wine)
+    wine xvfb)

@@ -1,0 +1,180 @@
+// Types keys into a Windows console, for the Wine check of the Windows build:
+// a pipe gives the debugger a script, never keys, so its key detection is seen
+// only in a console window of its own. The driver starts the program in a new
+// console, attaches to it, and follows its steps; every wait is bounded.
+//
+//   console_driver SCREEN_FILE STEP... -- PROGRAM ARGUMENTS...
+//
+//   see:TEXT   wait until TEXT shows on the screen after what the last see found
+//   type:TEXT  key presses for TEXT; \r is Enter
+//   shift      a press and release of Shift alone, which yields no character
+//   mark:FILE  create FILE (for whoever waits outside Wine), then go on
+//
+// Then it waits for the program to end and writes the screen to SCREEN_FILE.
+// Exit status: the program's own, or 100 and up when a step failed.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kStepTimeoutMs = 10000;
+constexpr DWORD kPollMs = 20;
+constexpr SHORT kScreenWidth = 120;
+constexpr SHORT kScreenHeight = 500;  // enough that nothing scrolls away
+
+HANDLE gIn = INVALID_HANDLE_VALUE;
+HANDLE gOut = INVALID_HANDLE_VALUE;
+std::FILE* gLog = stderr;
+std::string gLastScreen;  // the console may be gone once the program ends
+
+void pressKey(WORD virtualKey, char c)
+{
+    INPUT_RECORD r[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        r[i].EventType = KEY_EVENT;
+        r[i].Event.KeyEvent.bKeyDown = i == 0;
+        r[i].Event.KeyEvent.wRepeatCount = 1;
+        r[i].Event.KeyEvent.wVirtualKeyCode = virtualKey;
+        r[i].Event.KeyEvent.wVirtualScanCode = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
+        r[i].Event.KeyEvent.uChar.AsciiChar = c;
+    }
+    DWORD written = 0;
+    WriteConsoleInputA(gIn, r, 2, &written);
+}
+
+void typeText(const std::string& text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\\' && i + 1 < text.size() && text[i + 1] == 'r') {
+            c = '\r';
+            ++i;
+        }
+        WORD key = c == '\r' ? VK_RETURN : static_cast<WORD>(VkKeyScanA(c) & 0xFF);
+        pressKey(key, c);
+    }
+}
+
+// The screen as text: each row without its trailing blanks, rows joined by LF.
+std::string screenText()
+{
+    std::vector<char> cells(static_cast<size_t>(kScreenWidth) * kScreenHeight);
+    DWORD got = 0;
+    ReadConsoleOutputCharacterA(gOut, cells.data(), static_cast<DWORD>(cells.size()), COORD{0, 0}, &got);
+    std::string text;
+    for (DWORD row = 0; row * kScreenWidth < got; ++row) {
+        std::string line(cells.data() + row * kScreenWidth, kScreenWidth);
+        line.erase(line.find_last_not_of(' ') + 1);
+        text += line + "\n";
+    }
+    if (text.find_first_not_of('\n') != std::string::npos)
+        gLastScreen = text;
+    return text;
+}
+
+bool see(const std::string& needle, size_t* from)
+{
+    for (DWORD waited = 0; waited < kStepTimeoutMs; waited += kPollMs) {
+        size_t at = screenText().find(needle, *from);
+        if (at != std::string::npos) {
+            *from = at + needle.size();
+            return true;
+        }
+        Sleep(kPollMs);
+    }
+    std::fprintf(gLog, "console_driver: \"%s\" did not show\n", needle.c_str());
+    return false;
+}
+
+bool attach(DWORD pid)
+{
+    FreeConsole();
+    // The new console may not be ready the moment the process starts.
+    for (DWORD waited = 0; waited < kStepTimeoutMs; waited += kPollMs) {
+        if (AttachConsole(pid))
+            break;
+        Sleep(kPollMs);
+    }
+    gIn = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, 0, nullptr);
+    gOut = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, 0, nullptr);
+    if (gIn == INVALID_HANDLE_VALUE || gOut == INVALID_HANDLE_VALUE)
+        return false;
+    SetConsoleScreenBufferSize(gOut, COORD{kScreenWidth, kScreenHeight});
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    int dashes = 1;
+    while (dashes < argc && std::string(argv[dashes]) != "--")
+        ++dashes;
+    if (argc < 3 || dashes + 1 >= argc) {
+        std::fprintf(stderr, "usage: console_driver SCREEN_FILE STEP... -- PROGRAM ARGUMENTS...\n");
+        return 100;
+    }
+    std::string command;
+    for (int i = dashes + 1; i < argc; ++i)
+        command += std::string(i > dashes + 1 ? " " : "") + "\"" + argv[i] + "\"";
+
+    // The driver's own messages go to a file: once attached, its standard
+    // streams may be the program's console.
+    std::string logPath = std::string(argv[1]) + ".log";
+    gLog = std::fopen(logPath.c_str(), "w");
+    if (gLog == nullptr)
+        gLog = stderr;
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, nullptr,
+                        &startup, &process)) {
+        std::fprintf(gLog, "console_driver: cannot start %s: error %lu\n", command.c_str(), GetLastError());
+        return 101;
+    }
+    int status = 0;
+    if (!attach(process.dwProcessId)) {
+        std::fprintf(gLog, "console_driver: cannot attach to the console: error %lu\n", GetLastError());
+        status = 102;
+    }
+    size_t from = 0;
+    for (int i = 2; i < dashes && status == 0; ++i) {
+        std::string step = argv[i];
+        if (step.rfind("see:", 0) == 0) {
+            if (!see(step.substr(4), &from))
+                status = 103;
+        } else if (step.rfind("type:", 0) == 0) {
+            typeText(step.substr(5));
+        } else if (step == "shift") {
+            pressKey(VK_SHIFT, 0);
+        } else if (step.rfind("mark:", 0) == 0) {
+            if (std::FILE* mark = std::fopen(step.substr(5).c_str(), "w"))
+                std::fclose(mark);
+        } else {
+            std::fprintf(gLog, "console_driver: unknown step %s\n", step.c_str());
+            status = 104;
+        }
+    }
+    if (status == 0 && WaitForSingleObject(process.hProcess, kStepTimeoutMs) != WAIT_OBJECT_0) {
+        std::fprintf(gLog, "console_driver: the program did not end\n");
+        status = 105;
+    }
+    if (std::FILE* screen = std::fopen(argv[1], "w")) {
+        screenText();
+        std::fputs(gLastScreen.c_str(), screen);
+        std::fclose(screen);
+    }
+    if (status != 0) {
+        TerminateProcess(process.hProcess, 1);
+        return status;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    return static_cast<int>(code);
+}
