@@ -23,12 +23,12 @@ namespace {
 constexpr DWORD kStepTimeoutMs = 10000;
 constexpr DWORD kPollMs = 20;
 constexpr SHORT kScreenWidth = 120;
-constexpr SHORT kScreenHeight = 500;  // enough that nothing scrolls away
+constexpr SHORT kScreenHeight = 500; // enough that nothing scrolls away
 
 HANDLE gIn = INVALID_HANDLE_VALUE;
 HANDLE gOut = INVALID_HANDLE_VALUE;
 std::FILE* gLog = stderr;
-std::string gLastScreen;  // the console may be gone once the program ends
+std::string gLastScreen; // the console may be gone once the program ends
 
 void pressKey(WORD virtualKey, char c)
 {
@@ -63,7 +63,7 @@ std::string screenText()
 {
     std::vector<char> cells(static_cast<size_t>(kScreenWidth) * kScreenHeight);
     DWORD got = 0;
-    ReadConsoleOutputCharacterA(gOut, cells.data(), static_cast<DWORD>(cells.size()), COORD{0, 0}, &got);
+    ReadConsoleOutputCharacterA(gOut, cells.data(), static_cast<DWORD>(cells.size()), COORD {0, 0}, &got);
     std::string text;
     for (DWORD row = 0; row * kScreenWidth < got; ++row) {
         std::string line(cells.data() + row * kScreenWidth, kScreenWidth);
@@ -98,17 +98,17 @@ bool attach(DWORD pid)
             break;
         Sleep(kPollMs);
     }
-    gIn = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                      OPEN_EXISTING, 0, nullptr);
+    gIn = CreateFileA(
+        "CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     gOut = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                       OPEN_EXISTING, 0, nullptr);
+        OPEN_EXISTING, 0, nullptr);
     if (gIn == INVALID_HANDLE_VALUE || gOut == INVALID_HANDLE_VALUE)
         return false;
-    SetConsoleScreenBufferSize(gOut, COORD{kScreenWidth, kScreenHeight});
+    SetConsoleScreenBufferSize(gOut, COORD {kScreenWidth, kScreenHeight});
     return true;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -134,7 +134,7 @@ int main(int argc, char** argv)
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, nullptr,
-                        &startup, &process)) {
+            &startup, &process)) {
         std::fprintf(gLog, "console_driver: cannot start %s: error %lu\n", command.c_str(), GetLastError());
         return 101;
     }
