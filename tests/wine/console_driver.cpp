@@ -28,6 +28,7 @@ constexpr SHORT kScreenHeight = 500; // enough that nothing scrolls away
 HANDLE gIn = INVALID_HANDLE_VALUE;
 HANDLE gOut = INVALID_HANDLE_VALUE;
 std::FILE* gLog = stderr;
+HANDLE gProcess = nullptr;
 std::string gLastScreen; // the console may be gone once the program ends
 
 void pressKey(WORD virtualKey, char c)
@@ -85,27 +86,42 @@ bool see(const std::string& needle, size_t* from)
         }
         Sleep(kPollMs);
     }
-    std::fprintf(gLog, "console_driver: \"%s\" did not show\n", needle.c_str());
+    std::string now = screenText();
+    DWORD error = GetLastError();
+    DWORD code = 0;
+    GetExitCodeProcess(gProcess, &code);
+    std::fprintf(gLog,
+        "console_driver: \"%s\" did not show; the screen holds %zu characters (error %lu), the program %s %lu\n",
+        needle.c_str(), now.size(), error, code == STILL_ACTIVE ? "runs" : "ended with", code);
     return false;
 }
 
+// The new console is not ready the moment the process starts: until it is,
+// attaching may succeed without a usable screen, so the screen is asked for
+// its size before the attachment counts.
 bool attach(DWORD pid)
 {
-    FreeConsole();
-    // The new console may not be ready the moment the process starts.
     for (DWORD waited = 0; waited < kStepTimeoutMs; waited += kPollMs) {
-        if (AttachConsole(pid))
-            break;
+        FreeConsole();
+        if (AttachConsole(pid)) {
+            gIn = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                OPEN_EXISTING, 0, nullptr);
+            gOut = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                OPEN_EXISTING, 0, nullptr);
+            CONSOLE_SCREEN_BUFFER_INFO info {};
+            if (gIn != INVALID_HANDLE_VALUE && gOut != INVALID_HANDLE_VALUE &&
+                GetConsoleScreenBufferInfo(gOut, &info)) {
+                SetConsoleScreenBufferSize(gOut, COORD {kScreenWidth, kScreenHeight});
+                return true;
+            }
+            for (HANDLE h : {gIn, gOut})
+                if (h != INVALID_HANDLE_VALUE)
+                    CloseHandle(h);
+            gIn = gOut = INVALID_HANDLE_VALUE;
+        }
         Sleep(kPollMs);
     }
-    gIn = CreateFileA(
-        "CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    gOut = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-        OPEN_EXISTING, 0, nullptr);
-    if (gIn == INVALID_HANDLE_VALUE || gOut == INVALID_HANDLE_VALUE)
-        return false;
-    SetConsoleScreenBufferSize(gOut, COORD {kScreenWidth, kScreenHeight});
-    return true;
+    return false;
 }
 
 } // namespace
@@ -138,9 +154,12 @@ int main(int argc, char** argv)
         std::fprintf(gLog, "console_driver: cannot start %s: error %lu\n", command.c_str(), GetLastError());
         return 101;
     }
+    gProcess = process.hProcess;
     int status = 0;
     if (!attach(process.dwProcessId)) {
-        std::fprintf(gLog, "console_driver: cannot attach to the console: error %lu\n", GetLastError());
+        // Wine draws a console in the display its session began with: a
+        // session begun without one has none to give.
+        std::fprintf(gLog, "console_driver: cannot attach to the console (no display?): error %lu\n", GetLastError());
         status = 102;
     }
     size_t from = 0;
