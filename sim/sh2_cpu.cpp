@@ -275,13 +275,23 @@ StopReason Sh2Cpu::run(uint64_t budget, const BreakController* breaks, bool resu
 StopReason Sh2Cpu::runFast(uint64_t budget)
 {
     const Sh2Handler* handlers = sh2Dispatch();
+    // The regions cannot change while the program runs: kept in registers.
+    const uint8_t* bytes0 = regions_[0].bytes;
+    const uint8_t* bytes1 = regions_[1].bytes;
+    const uint32_t base0 = regions_[0].base, size0 = regions_[0].size;
+    const uint32_t base1 = regions_[1].base, size1 = regions_[1].size;
     left_ = budget;
     while (left_ > 0) {
         --left_;
         uint32_t pc = regs.pc;
         uint16_t op;
-        if (!fetch(pc, op))
+        if (pc - base0 < size0 && (pc & 1) == 0) {
+            op = static_cast<uint16_t>(bytes0[pc - base0] << 8 | bytes0[pc - base0 + 1]);
+        } else if (pc - base1 < size1 && (pc & 1) == 0) {
+            op = static_cast<uint16_t>(bytes1[pc - base1] << 8 | bytes1[pc - base1 + 1]);
+        } else if (!fetch(pc, op)) {
             continue;
+        }
         regs.pc = pc + 2;
         handlers[op](*this, op);
     }
