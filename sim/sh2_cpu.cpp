@@ -332,6 +332,9 @@ StopReason Sh2Cpu::runChecked(uint64_t budget, const BreakController& breaks, bo
         dataHit_ = false;
         regs.pc = pc + 2;
         handlers[op](*this, op);
+        // A step over SLEEP ends as a step: the CPU is not left asleep.
+        if (reason_ == StopReason::Sleep && first && breaks.fetchHit(startPc) >= 0)
+            reason_ = StopReason::Budget;
         if (reason_ != StopReason::Budget)
             break;
         if (dataHit_ || (first && breaks.fetchHit(startPc) >= 0)) {

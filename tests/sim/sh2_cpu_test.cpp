@@ -268,6 +268,11 @@ TEST_F(CpuTest, SleepStopsAfterTheInstruction)
     EXPECT_EQ(cpu.run(10, nullptr, false), StopReason::Sleep);
     EXPECT_EQ(cpu.regs.pc, kCode + 4);
     EXPECT_EQ(cpu.regs.r[0], 1u);
+    // A single step over SLEEP reports the step, not a sleeping CPU.
+    cpu.regs.pc = kCode + 2;
+    breaks.write(1, BreakChannel{kCode + 2, 0x54, 0});
+    EXPECT_EQ(cpu.run(10, &breaks, true), StopReason::Break);
+    EXPECT_EQ(cpu.regs.pc, kCode + 4);
 }
 
 } // namespace
