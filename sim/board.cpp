@@ -6,6 +6,8 @@ namespace quill {
 
 Board::Board() : monitor_(*this)
 {
+    cpu_.mapFast(0, kFlashBase, kFlashSize, memory_.flash(), false);
+    cpu_.mapFast(1, kRamBase, kRamSize, memory_.ram(), true);
     powerOn();
 }
 
@@ -22,7 +24,9 @@ void Board::reset()
 
 void Board::restart(ResetCause cause)
 {
-    resetRegisters(registers_, memory_);
+    resetRegisters(cpu_.regs, memory_);
+    run_ = RunState::Monitor;
+    sci_.reset();
     breaks_.reset();
     monitor_.reset();
     // What the board already sent is on the wire or in the host's buffer and
@@ -45,8 +49,12 @@ void Board::receiveFromHost(const uint8_t* bytes, size_t count)
 {
     if (count > 0)
         quietMs_ = 0;
-    for (size_t i = 0; i < count; ++i)
-        monitor_.receive(bytes[i]);
+    for (size_t i = 0; i < count; ++i) {
+        if (programActive())
+            line_.fromHost.push(bytes[i]);
+        else
+            monitor_.receive(bytes[i]);
+    }
 }
 
 void Board::hostConnected()
@@ -56,7 +64,7 @@ void Board::hostConnected()
     quietMs_ = 0;
 }
 
-void Board::idle(int ms)
+void Board::lineTime(int ms)
 {
     if (!monitor_.assembling())
         return;

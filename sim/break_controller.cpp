@@ -52,4 +52,32 @@ int BreakController::fetchHit(uint32_t pc) const
     return -1;
 }
 
+bool BreakController::watchesData() const
+{
+    for (const BreakChannel& c : channels_) {
+        if (c.mode != 0 && (c.mode & kBreakCycleMask) == kBreakCycleData)
+            return true;
+    }
+    return false;
+}
+
+bool BreakController::dataHit(uint32_t address, int size, bool write, uint32_t value) const
+{
+    static const int sizeOf[4] = {0, 1, 2, 4};
+    for (const BreakChannel& c : channels_) {
+        if (c.mode == 0 || (c.mode & kBreakCycleMask) != kBreakCycleData || c.address != address)
+            continue;
+        uint16_t rw = c.mode & kBreakReadWriteMask;
+        if ((rw == kBreakRead && write) || (rw == kBreakWrite && !write))
+            continue;
+        int wanted = sizeOf[c.mode & kBreakSizeMask];
+        if (wanted == 0)
+            return true;
+        uint32_t mask = size == 4 ? 0xFFFFFFFFu : (1u << (8 * size)) - 1;
+        if (wanted == size && (value & mask) == (c.data & mask))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace quill

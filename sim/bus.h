@@ -1,5 +1,5 @@
 // What the board's address space offers to whoever drives it: the monitor
-// now, the SH-2 core later. Every access reports how it went, so a fault
+// and the SH-2 core. Every access reports how it went, so a fault
 // surfaces as the exception the chip would raise instead of a wild pointer.
 #pragma once
 
@@ -31,6 +31,9 @@ public:
     virtual Access write8(uint32_t address, uint8_t value) = 0;
     virtual Access write16(uint32_t address, uint16_t value) = 0;
     virtual Access write32(uint32_t address, uint32_t value) = 0;
+    // An instruction fetch; differs from a data read only where the space
+    // decides (a test's instruction window, peripheral registers).
+    virtual Access fetch16(uint32_t address, uint16_t& value) const { return read16(address, value); }
 };
 
 }  // namespace quill

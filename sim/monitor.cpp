@@ -12,6 +12,7 @@ struct Reply {
     uint8_t command;
     int length = 0;
     uint8_t payload[kPayloadMax];
+    bool deferred = false;  // answered later: EXEC, when the program stops
 
     void put8(uint8_t v)
     {
@@ -158,9 +159,10 @@ void brkClear(Board& board, const Frame& f, Reply& r)
     r.put8(1);
 }
 
-void unsupported(Board&, const Frame&, Reply& r)
+void exec(Board& board, const Frame&, Reply& r)
 {
-    r.refuse(kErrorUnsupported);
+    r.deferred = true;
+    board.startProgram();
 }
 
 void flashUnsupported(Board&, const Frame&, Reply& r)
@@ -188,7 +190,7 @@ const MonitorCommand monitorCommands[] = {
     {code::BRK_READ, 1, false, brkRead},
     {code::BRK_WRITE, 11, false, brkWrite},
     {code::BRK_CLEAR, 1, false, brkClear},
-    {code::EXEC, 0, false, unsupported},
+    {code::EXEC, 0, false, exec},
     {code::FLASH_ERASE, 1, true, flashUnsupported},
     {code::FLASH_WRITE, 8, true, flashUnsupported},
     {-1, 0, false, nullptr},
@@ -209,7 +211,8 @@ void Monitor::receive(uint8_t byte)
     if (!parser_.push(byte))
         return;
     Frame f;
-    while (parser_.next(f))
+    // After EXEC the line belongs to the program.
+    while (!board_.programActive() && parser_.next(f))
         handle(f);
 }
 
@@ -239,7 +242,8 @@ void Monitor::handle(const Frame& request)
     } else {
         m->handler(board_, request, r);
     }
-    send(r.command, r.payload, r.length);
+    if (!r.deferred)
+        send(r.command, r.payload, r.length);
 }
 
 void Monitor::send(uint8_t command, const uint8_t* payload, int length)
@@ -247,6 +251,11 @@ void Monitor::send(uint8_t command, const uint8_t* payload, int length)
     uint8_t out[kFrameMax];
     int n = buildFrame(command, payload, length, out);
     board_.line().toHost.push(out, static_cast<size_t>(n));
+}
+
+void Monitor::reportStop(uint8_t vector)
+{
+    send(code::EXEC, &vector, 1);
 }
 
 void Monitor::announceRestart(ResetCause cause)

@@ -5,9 +5,9 @@
 // - a request the monitor cannot carry out, whose reply has no status byte
 //   (MEM_READ with a count outside 1-16, REG_READ of a number above 22,
 //   BRK_* on a slot other than 0 or 1, a payload of the wrong size, an
-//   unknown code, EXEC until the CPU exists) is refused with a frame whose
-//   code is the request's with bit 7 set and whose one payload byte is a
-//   MonitorError; the host reports it as an unexpected reply;
+//   unknown code) is refused with a frame whose code is the request's with
+//   bit 7 set and whose one payload byte is a MonitorError; the host reports
+//   it as an unexpected reply;
 // - a request whose reply has a status byte (MEM_WRITE, REG_WRITE,
 //   FLASH_ERASE, FLASH_WRITE) answers status 0 followed by the error, sent
 //   twice: the host reads the flash error codes as one byte in some places
@@ -75,6 +75,8 @@ public:
     void lineIdle();
     // Queues TARGET_RESTARTED.
     void announceRestart(ResetCause cause);
+    // Queues the reply to EXEC: the program stopped through this vector.
+    void reportStop(uint8_t vector);
 
     bool assembling() const { return parser_.held() > 0; }
 

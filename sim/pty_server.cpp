@@ -23,6 +23,7 @@ namespace {
 // Signals only set flags and poke the pipe; the loop does the work.
 volatile sig_atomic_t stopRequested = 0;
 volatile sig_atomic_t resetRequested = 0;
+volatile sig_atomic_t abortRequested = 0;
 int wakePipe[2] = {-1, -1};
 
 void onSignal(int sig)
@@ -30,6 +31,8 @@ void onSignal(int sig)
     int saved = errno;
     if (sig == SIGUSR1)
         resetRequested = 1;
+    else if (sig == SIGUSR2)
+        abortRequested = 1;
     else
         stopRequested = 1;
     char c = 0;
@@ -49,6 +52,7 @@ bool installSignals()
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGUSR1, &sa, nullptr);
+    sigaction(SIGUSR2, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
     signal(SIGPIPE, SIG_IGN);
@@ -107,6 +111,10 @@ public:
                 resetRequested = 0;
                 board_.reset();
             }
+            if (abortRequested) {
+                abortRequested = 0;
+                board_.abortSwitch();
+            }
             if (!serveOnce())
                 return;
         }
@@ -114,7 +122,8 @@ public:
 
 private:
     // One wait for the host, a signal, a host coming or going, or the frame
-    // time-out. False when the server is to stop.
+    // time-out; while a program runs the wait only looks, and a CPU slice
+    // follows. False when the server is to stop.
     bool serveOnce()
     {
         bool sending = watch_.present() && board_.pendingToHost() > 0;
@@ -123,12 +132,16 @@ private:
             {wakePipe[0], POLLIN, 0},
             {watch_.fd(), POLLIN, 0},
         };
-        int timeout = board_.monitor().assembling() ? kFrameSilenceMs : -1;
+        bool busy = board_.busy();
+        int timeout = busy ? 0 : board_.monitor().assembling() ? kFrameSilenceMs : -1;
         int n = poll(p, watch_.fd() >= 0 ? 3 : 2, timeout);
         if (n < 0)
             return errno == EINTR;
+        if (busy)
+            board_.advance(0);
         if (n == 0) {
-            board_.idle(kFrameSilenceMs);
+            if (!busy)
+                board_.advance(kFrameSilenceMs);
             return flush();
         }
         if (p[1].revents & POLLIN)

@@ -22,7 +22,8 @@ void usage(FILE* out, const char* program)
             "  --once        exit when the host closes the device, instead of waiting\n"
             "                for the next host\n"
             "  --help        show this text\n"
-            "SIGUSR1 presses the board's reset switch; SIGTERM and SIGINT stop the simulator.\n",
+            "SIGUSR1 presses the board's reset switch, SIGUSR2 its abort switch (NMI);\n"
+            "SIGTERM and SIGINT stop the simulator.\n",
             program);
 }
 

@@ -54,8 +54,8 @@ public:
             maxMs = 0;
         if (board_.pendingToHost() > 0)
             return;
-        board_.idle(maxMs);
-        if (board_.pendingToHost() > 0)
+        board_.advance(maxMs);
+        if (board_.pendingToHost() > 0 || board_.busy())
             return;
         waitForConsole(maxMs, consoleFd);
     }

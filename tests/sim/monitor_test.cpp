@@ -42,7 +42,6 @@ TEST_F(MonitorTest, IdentificationAndRequestsNotCarriedOut)
     EXPECT_EQ(send({0x02, 0x02, 0x12, 0xEC, 0x03}), kVersionReply);
     EXPECT_EQ(send(frame(0x13)), frame(0x13, be32(0xFFFFA000) + be32(0x1000)));
     EXPECT_EQ(send(frame(0x14)), frame(0x14, be32(0xFFFFB000) + be32(0xF80)));
-    EXPECT_EQ(send(frame(0x41)), frame(0xC1, {kErrorUnsupported}));
     EXPECT_EQ(send(frame(0x60, {3})), ng(0x60, kErrorUnsupported));
     EXPECT_EQ(send(frame(0x61, be32(0xFFFFBF80) + be32(0x2000))), ng(0x61, kErrorUnsupported));
     EXPECT_EQ(send(frame(0x20)), frame(0xA0, {kErrorUnknown}));
@@ -121,9 +120,9 @@ TEST_F(MonitorTest, BreakSlotsRoundTripAndBadSlotsChangeNothing)
 TEST_F(MonitorTest, AStalledFrameIsGivenUpAfterTheLineFallsSilent)
 {
     EXPECT_EQ(send(Bytes{0x02, 0x1D} + frame(0x12)), Bytes{});
-    board->idle(kFrameSilenceMs - 1);
+    board->advance(kFrameSilenceMs - 1);
     EXPECT_EQ(send({}), Bytes{});
-    board->idle(1);
+    board->advance(1);
     EXPECT_EQ(send({}), kVersionReply);
 }
 

@@ -141,3 +141,32 @@ TEST(Quillsim, ExclusiveUseEndsWithTheHost)
 }
 
 }  // namespace
+
+// A flash image whose reset vector starts an echo loop at 0x2000: EXEC hands
+// the line to it, SIGUSR2 (the abort switch) takes it back with the stop report.
+TEST(Quillsim, RunsAFlashProgramUntilTheAbortSwitch)
+{
+    const uint16_t echo[] = {0xD105, 0x8414, 0xC840, 0x89FC, 0x8415, 0x8013, 0x8414,
+                             0xC93F, 0x8014, 0xAFF6, 0x0009, 0x0009, 0xFFFF, 0x81D0};
+    Bytes image = be32(0x2000) + be32(0xFFFFBF80);
+    image.resize(0x2000, 0xFF);
+    for (uint16_t w : echo) {
+        image.push_back(static_cast<uint8_t>(w >> 8));
+        image.push_back(static_cast<uint8_t>(w));
+    }
+    std::string path = testing::TempDir() + "quillsim_echo.bin";
+    FILE* f = fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    fwrite(image.data(), 1, image.size(), f);
+    fclose(f);
+    Simulator sim("--pty --flash " + path);
+    int fd = open(sim.firstLine.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0) << sim.firstLine;
+    EXPECT_EQ(ask(fd, frame(0x41), 0), Bytes{});
+    EXPECT_EQ(ask(fd, {0x78, 0x02, 0x79}, 3), (Bytes{0x78, 0x02, 0x79}));
+    kill(sim.pid, SIGUSR2);
+    EXPECT_EQ(ask(fd, {}, 6), frame(0x41, {11}));
+    EXPECT_EQ(ask(fd, frame(0x12), 8), kVersionReply);
+    close(fd);
+    remove(path.c_str());
+}
