@@ -117,8 +117,9 @@ void LinePacer::sent(size_t count)
 int64_t LinePacer::timeout(int64_t now, int64_t timeoutNs) const
 {
     int64_t result = timeoutNs;
-    for (const PacedDirection* d : {&toBoard_, &toHost_}) {
-        int64_t next = d->untilNext(now);
+    // Crossed bytes the device would not take wake the loop as writable.
+    for (const PacedDirection* d : {&toBoard_, blocked_ ? nullptr : &toHost_}) {
+        int64_t next = d != nullptr ? d->untilNext(now) : -1;
         if (next < 0)
             continue;
         // The next crossing, or a batch of them a millisecond on; the last

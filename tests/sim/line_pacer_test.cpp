@@ -27,7 +27,7 @@ TEST(PacedLine, BytesCrossOneByteTimeApart)
     // Idle line: a byte starts at from, which may lie in the past.
     EXPECT_EQ(line.crossed(3, 9000, 10000), 1u);
     line.handedOver(1);
-    EXPECT_EQ(line.crossedAt(), 10000);  // the byte just handed over
+    EXPECT_EQ(line.crossedAt(), 10000); // the byte just handed over
     EXPECT_EQ(line.untilNext(10000), 1000);
     // The queue behind was emptied: nothing is left on the line.
     EXPECT_EQ(line.crossed(0, 0, 10000), 0u);
@@ -45,6 +45,17 @@ TEST(PacedLine, PacerWakesForTheFrameEndOrOnceAMillisecond)
     pacer.received(text, sizeof text, 1000000);
     EXPECT_EQ(pacer.timeout(1000000, -1), 1000000);
     EXPECT_TRUE(pacer.wantsInput());
+}
+
+TEST(PacedLine, ABlockedDeviceIsWaitedForNotPolledInALoop)
+{
+    quill::LinePacer pacer(115200);
+    EXPECT_EQ(pacer.sendable(3, 1000000), 0u);
+    EXPECT_EQ(pacer.timeout(1000000, -1), 3 * 86805);
+    EXPECT_EQ(pacer.sendable(3, 2000000), 3u);
+    pacer.sent(1); // the device took one byte of three
+    EXPECT_TRUE(pacer.blocked());
+    EXPECT_EQ(pacer.timeout(2000000, -1), -1);
 }
 
 } // namespace
