@@ -5,6 +5,7 @@
 #include <errno.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -46,6 +47,10 @@ bool saveFlashFile(const char* path, const MemoryMap& memory)
         fprintf(stderr, "quillsim: cannot write beside %s: %s\n", path, strerror(errno));
         return false;
     }
+    // mkstemp makes the file private; keep the mode the file had, or give
+    // a new one the usual 0644.
+    struct stat old;
+    fchmod(fd, stat(path, &old) == 0 ? (old.st_mode & 07777) : 0644);
     const uint8_t* p = memory.flash();
     size_t left = kFlashSize;
     while (left > 0) {
