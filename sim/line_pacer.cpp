@@ -122,12 +122,15 @@ int64_t LinePacer::timeout(int64_t now, int64_t timeoutNs) const
         int64_t next = d != nullptr ? d->untilNext(now) : -1;
         if (next < 0)
             continue;
-        // The next crossing, or a batch of them a millisecond on; the last
-        // byte on the line (a frame's end) is always met on time.
+        // The next crossing, or a batch of them; the last byte on the line
+        // (a frame's end) is always met on time.
         int64_t all = d->untilAll(now);
         int64_t wake = next > kBatchNs ? next : kBatchNs;
         if (all < wake)
             wake = all;
+        // A timer wake comes tens of microseconds late, a few per cent of a
+        // short exchange; the last stretch is waited for by polling instead.
+        wake = wake > kSpinNs ? wake - kSpinNs : 0;
         if (result < 0 || wake < result)
             result = wake;
     }

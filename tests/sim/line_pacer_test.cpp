@@ -34,16 +34,18 @@ TEST(PacedLine, BytesCrossOneByteTimeApart)
     EXPECT_EQ(line.untilAll(10000), -1);
 }
 
-TEST(PacedLine, PacerWakesForTheFrameEndOrOnceAMillisecond)
+TEST(PacedLine, PacerWakesForTheFrameEndOrABatch)
 {
     quill::LinePacer pacer(115200); // 86,805 ns a byte
     const uint8_t request[5] = {0x02, 0x02, 0x12, 0xEC, 0x03};
     pacer.received(request, 5, 1000000);
-    EXPECT_EQ(pacer.timeout(1000000, -1), 5 * 86805);
+    EXPECT_EQ(pacer.timeout(1000000, -1), 5 * 86805 - 100000); // the last 100 us polled
     EXPECT_EQ(pacer.timeout(1000000, 100000), 100000);
     uint8_t text[40] = {};
-    pacer.received(text, sizeof text, 1000000);
-    EXPECT_EQ(pacer.timeout(1000000, -1), 1000000);
+    pacer.received(text, sizeof text, 1000000); // a 45-byte stretch ends within a batch
+    EXPECT_EQ(pacer.timeout(1000000, -1), 45 * 86805 - 100000);
+    pacer.received(text, sizeof text, 1000000); // 85 bytes: a batch first
+    EXPECT_EQ(pacer.timeout(1000000, -1), 4000000 - 100000);
     EXPECT_TRUE(pacer.wantsInput());
 }
 
@@ -51,7 +53,7 @@ TEST(PacedLine, ABlockedDeviceIsWaitedForNotPolledInALoop)
 {
     quill::LinePacer pacer(115200);
     EXPECT_EQ(pacer.sendable(3, 1000000), 0u);
-    EXPECT_EQ(pacer.timeout(1000000, -1), 3 * 86805);
+    EXPECT_EQ(pacer.timeout(1000000, -1), 3 * 86805 - 100000);
     EXPECT_EQ(pacer.sendable(3, 2000000), 3u);
     pacer.sent(1); // the device took one byte of three
     EXPECT_TRUE(pacer.blocked());
