@@ -10,7 +10,8 @@
 
 class QuillsimChild {
 public:
-    QuillsimChild()
+    // extra: one more option and its value for quillsim, e.g. "--baud", "115200".
+    explicit QuillsimChild(const char* option = nullptr, const char* value = nullptr)
     {
         int out[2];
         if (pipe(out) != 0)
@@ -20,7 +21,7 @@ public:
             dup2(out[1], STDOUT_FILENO);
             close(out[0]);
             close(out[1]);
-            execl(BF_BINARY_DIR "/quillsim", "quillsim", "--pty", static_cast<char*>(nullptr));
+            execl(BF_BINARY_DIR "/quillsim", "quillsim", "--pty", option, value, static_cast<char*>(nullptr));
             _exit(127);
         }
         close(out[1]);

@@ -34,7 +34,21 @@ void Board::restart(ResetCause cause)
     // taken does not.
     line_.fromHost.clear();
     quietMs_ = 0;
-    monitor_.announceRestart(cause);
+    userProgramStarted_ = false;
+    UserEntry entry;
+    if (userProgramFirst(memory_, entry))
+        startUserProgram(entry);
+    else
+        monitor_.announceRestart(cause);
+}
+
+void Board::startUserProgram(const UserEntry& entry)
+{
+    cpu_.regs.pc = entry.pc;
+    cpu_.regs.r[REG_SP] = entry.sp;
+    run_ = RunState::Running;
+    resuming_ = false;
+    userProgramStarted_ = true;
 }
 
 bool Board::loadFlashImage(const uint8_t* image, size_t size)

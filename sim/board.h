@@ -9,12 +9,14 @@
 
 #include "sim/board_bus.h"
 #include "sim/break_controller.h"
+#include "sim/flash_sequencer.h"
 #include "sim/memory_map.h"
 #include "sim/monitor.h"
 #include "sim/sci_channel.h"
 #include "sim/serial_channel.h"
 #include "sim/sh2_cpu.h"
 #include "sim/sh2_registers.h"
+#include "sim/user_start.h"
 
 namespace quill {
 
@@ -36,6 +38,10 @@ public:
     // Power cycle: RAM cleared, flash kept (it is flash), registers and
     // break channels reset, a half-received request dropped,
     // TARGET_RESTARTED queued behind whatever the host has not yet read.
+    // With the user flag set and a usable vector pair (sim/user_start.h) the
+    // user program starts instead, and nothing is announced: the line is the
+    // program's now, and a host answering an announcement would wait for a
+    // reply that never comes.
     void powerOn();
     // The reset switch: as powerOn, but RAM keeps its contents, as the
     // chip's RAM does across a manual reset.
@@ -77,6 +83,12 @@ public:
     BreakController& breaks() { return breaks_; }
     SerialChannel& line() { return line_; }
     Monitor& monitor() { return monitor_; }
+    FlashSequencer& flash() { return flash_; }
+
+    // The user program takes the board from its entry: PC and SP are set
+    // and the CPU runs it, as after EXEC, until it stops.
+    void startUserProgram(const UserEntry& entry);
+    bool userProgramStarted() const { return userProgramStarted_; }
 
 private:
     enum class RunState : uint8_t { Monitor, Running, Sleeping };
@@ -93,9 +105,11 @@ private:
     BoardBus bus_{memory_, sci_};
     Sh2Cpu cpu_{bus_};
     Monitor monitor_;
+    FlashSequencer flash_{memory_};
     int quietMs_ = 0;
     RunState run_ = RunState::Monitor;
     bool resuming_ = false;
+    bool userProgramStarted_ = false;
 };
 
 }  // namespace quill

@@ -165,9 +165,20 @@ void exec(Board& board, const Frame&, Reply& r)
     board.startProgram();
 }
 
-void flashUnsupported(Board&, const Frame&, Reply& r)
+void flashErase(Board& board, const Frame& f, Reply& r)
 {
-    r.fail(kErrorUnsupported);
+    uint8_t error = board.flash().erase(f.payload[0]);
+    if (error != kErrorNone)
+        return r.fail(static_cast<MonitorError>(error));
+    r.put8(1);
+}
+
+void flashWrite(Board& board, const Frame& f, Reply& r)
+{
+    uint8_t error = board.flash().program(get32(f.payload), get32(f.payload + 4));
+    if (error != kErrorNone)
+        return r.fail(static_cast<MonitorError>(error));
+    r.put8(1);
 }
 
 using Handler = void (*)(Board&, const Frame&, Reply&);
@@ -191,8 +202,8 @@ const MonitorCommand monitorCommands[] = {
     {code::BRK_WRITE, 11, false, brkWrite},
     {code::BRK_CLEAR, 1, false, brkClear},
     {code::EXEC, 0, false, exec},
-    {code::FLASH_ERASE, 1, true, flashUnsupported},
-    {code::FLASH_WRITE, 8, true, flashUnsupported},
+    {code::FLASH_ERASE, 1, true, flashErase},
+    {code::FLASH_WRITE, 8, true, flashWrite},
     {-1, 0, false, nullptr},
 };
 

@@ -36,6 +36,11 @@ enum MonitorError : uint8_t {
     kErrorUnsupported = 0xE4,  // the board cannot do this yet
     kErrorUnknown = 0xE5,      // no such request
     kErrorUnmapped = 0xE6,     // MEM_WRITE outside flash and RAM
+    // Flash requests:
+    kErrorMonitorBlock = 0xE7,  // blocks 0 and 1 hold the monitor itself
+    kErrorNotErased = 0xE8,     // the destination piece holds programmed bytes
+    kErrorSource = 0xE9,        // FLASH_WRITE's 128 bytes do not lie in RAM
+    kErrorDestination = 0xEA,   // not a 128-byte piece inside flash
 };
 
 constexpr uint8_t kRefusedBit = 0x80;

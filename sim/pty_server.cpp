@@ -14,7 +14,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <memory>
+
 #include "sim/host_watch.h"
+#include "sim/line_pacer.h"
 
 namespace quill {
 
@@ -99,8 +102,8 @@ bool makeLink(const char* linkPath, const char* device)
 
 class Server {
 public:
-    Server(Board& board, int master, int slave, HostWatch& watch, bool once)
-        : board_(board), master_(master), slave_(slave), watch_(watch), once_(once)
+    Server(Board& board, int master, int slave, HostWatch& watch, bool once, LinePacer* pacer)
+        : board_(board), master_(master), slave_(slave), watch_(watch), once_(once), pacer_(pacer)
     {
     }
 
@@ -126,20 +129,24 @@ private:
     // follows. False when the server is to stop.
     bool serveOnce()
     {
-        bool sending = watch_.present() && board_.pendingToHost() > 0;
+        // Paced, bytes for the host wait for their time, not for the device.
+        bool sending = watch_.present() && board_.pendingToHost() > 0 && (!pacer_ || pacer_->blocked());
+        bool taking = !pacer_ || pacer_->wantsInput();
         struct pollfd p[3] = {
-            {master_, static_cast<short>(POLLIN | (sending ? POLLOUT : 0)), 0},
+            {master_, static_cast<short>((taking ? POLLIN : 0) | (sending ? POLLOUT : 0)), 0},
             {wakePipe[0], POLLIN, 0},
             {watch_.fd(), POLLIN, 0},
         };
         bool busy = board_.busy();
-        int timeout = busy ? 0 : board_.monitor().assembling() ? kFrameSilenceMs : -1;
-        int n = poll(p, watch_.fd() >= 0 ? 3 : 2, timeout);
+        int64_t timeout = busy ? 0 : board_.monitor().assembling() ? static_cast<int64_t>(kFrameSilenceMs) * 1000000 : -1;
+        if (pacer_)
+            timeout = pacer_->timeout(monotonicNs(), timeout);
+        int n = pollNs(p, watch_.fd() >= 0 ? 3 : 2, timeout);
         if (n < 0)
             return errno == EINTR;
         if (busy)
             board_.advance(0);
-        if (n == 0) {
+        if (n == 0 && !pacer_) {
             if (!busy)
                 board_.advance(kFrameSilenceMs);
             return flush();
@@ -160,11 +167,15 @@ private:
         if (p[0].revents & POLLIN) {
             uint8_t buf[4096];
             ssize_t got = read(master_, buf, sizeof buf);
-            if (got > 0)
+            if (got > 0 && pacer_)
+                pacer_->received(buf, static_cast<size_t>(got), monotonicNs());
+            else if (got > 0)
                 board_.receiveFromHost(buf, static_cast<size_t>(got));
             else if (got < 0 && errno != EAGAIN && errno != EINTR)
                 return false;
         }
+        if (pacer_)
+            pacer_->deliver(board_, monotonicNs());
         return flush();
     }
 
@@ -201,13 +212,21 @@ private:
             q.clear();
             return true;
         }
-        while (!q.empty()) {
-            ssize_t n = write(master_, q.front(), q.size());
-            if (n <= 0)
-                return n == 0 || errno == EAGAIN || errno == EINTR;
+        size_t allowed = pacer_ ? pacer_->sendable(q.size(), monotonicNs()) : q.size();
+        size_t written = 0;
+        bool ok = true;
+        while (written < allowed) {
+            ssize_t n = write(master_, q.front(), allowed - written);
+            if (n <= 0) {
+                ok = n == 0 || errno == EAGAIN || errno == EINTR;
+                break;
+            }
             q.drop(static_cast<size_t>(n));
+            written += static_cast<size_t>(n);
         }
-        return true;
+        if (pacer_)
+            pacer_->sent(written);
+        return ok;
     }
 
     Board& board_;
@@ -215,6 +234,7 @@ private:
     int slave_;
     HostWatch& watch_;
     bool once_;
+    LinePacer* pacer_;
 };
 
 }  // namespace
@@ -253,7 +273,10 @@ int servePty(Board& board, const PtyOptions& options)
     printf("%s\n", device);
     fflush(stdout);
 
-    Server(board, master, slave, watch, options.once).run();
+    std::unique_ptr<LinePacer> pacer;
+    if (options.baud > 0)
+        pacer = std::make_unique<LinePacer>(options.baud);
+    Server(board, master, slave, watch, options.once, pacer.get()).run();
 
     if (options.linkPath != nullptr)
         unlink(options.linkPath);

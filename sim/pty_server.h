@@ -9,6 +9,7 @@ namespace quill {
 struct PtyOptions {
     const char* linkPath = nullptr;  // symlink made to the device, removed on exit
     bool once = false;               // exit when the first host closes the line
+    long baud = 0;                   // hold the line to this rate (sim/line_pacer.h); 0: as fast as it goes
 };
 
 // Opens the pair, prints the device path as the first line of stdout and

@@ -42,8 +42,7 @@ TEST_F(MonitorTest, IdentificationAndRequestsNotCarriedOut)
     EXPECT_EQ(send({0x02, 0x02, 0x12, 0xEC, 0x03}), kVersionReply);
     EXPECT_EQ(send(frame(0x13)), frame(0x13, be32(0xFFFFA000) + be32(0x1000)));
     EXPECT_EQ(send(frame(0x14)), frame(0x14, be32(0xFFFFB000) + be32(0xF80)));
-    EXPECT_EQ(send(frame(0x60, {3})), ng(0x60, kErrorUnsupported));
-    EXPECT_EQ(send(frame(0x61, be32(0xFFFFBF80) + be32(0x2000))), ng(0x61, kErrorUnsupported));
+    EXPECT_EQ(send(frame(0x60, {3, 4})), ng(0x60, kErrorPayloadSize));
     EXPECT_EQ(send(frame(0x20)), frame(0xA0, {kErrorUnknown}));
 }
 

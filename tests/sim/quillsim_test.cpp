@@ -12,7 +12,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "sim_wire.h"
@@ -138,6 +140,51 @@ TEST(Quillsim, ExclusiveUseEndsWithTheHost)
     int status = -1;
     waitpid(child, &status, 0);
     EXPECT_EQ(status, 0) << "exit " << WEXITSTATUS(status) << ": 20/21 open refused in session 0/1, 40/41 no reply";
+}
+
+// Flash in a file outlives the simulator; a file that is not a flash image is never used or overwritten.
+TEST(Quillsim, FlashFileKeepsFlashAcrossRestarts)
+{
+    const std::string path = testing::TempDir() + "quillsim_flash_" + std::to_string(getpid()) + ".bin";
+    std::remove(path.c_str());
+    {
+        Simulator sim("--pty --flash-file " + path);
+        int fd = open(sim.firstLine.c_str(), O_RDWR | O_NOCTTY);
+        EXPECT_EQ(ask(fd, frame(0x01, be32(0xFFFFA000) + Bytes{8} + kData), 6), frame(0x01, {1}));
+        EXPECT_EQ(ask(fd, frame(0x61, be32(0xFFFFA000) + be32(0x3000)), 6), frame(0x61, {1}));
+        kill(sim.pid, SIGTERM);
+        EXPECT_EQ(sim.exitStatus(), 0);
+        close(fd);
+    }
+    std::ifstream file(path, std::ios::binary);
+    std::string image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(image.size(), 0x20000u);
+    EXPECT_EQ(Bytes(image.begin() + 0x3000, image.begin() + 0x3009), kData + Bytes{0});
+    {
+        Simulator sim("--pty --flash-file " + path);
+        int fd = open(sim.firstLine.c_str(), O_RDWR | O_NOCTTY);
+        EXPECT_EQ(ask(fd, frame(0x00, be32(0x2FFF) + Bytes{10}), 15), frame(0x00, Bytes{0xFF} + kData + Bytes{0}));
+        close(fd);
+    }
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "not flash";
+    Simulator refused("--pty --flash-file " + path);
+    EXPECT_EQ(refused.exitStatus(), 1);
+    std::ifstream again(path, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()), "not flash");
+    std::remove(path.c_str());
+}
+
+// At 1200 baud the 5-byte request and the 8-byte reply each take their ten
+// bit times a byte: 108 ms at least, whoever is fast.
+TEST(Quillsim, PacedLineTakesTheWireTime)
+{
+    Simulator sim("--pty --baud 1200");
+    int fd = open(sim.firstLine.c_str(), O_RDWR | O_NOCTTY);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ask(fd, frame(0x12), 8), kVersionReply);
+    auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    EXPECT_GE(took.count(), 105);
+    close(fd);
 }
 
 }  // namespace

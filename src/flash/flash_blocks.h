@@ -1,0 +1,31 @@
+// The target's flash as the loader sees it: its erase blocks, the host image
+// a load is assembled in, and the 128-byte pieces it is programmed in.
+#pragma once
+
+#include <cstdint>
+
+struct FlashBlock {
+    uint32_t start;
+    uint32_t size;
+    int32_t number; // -1 ends the table
+};
+
+// Blocks 0-9 of the 128 KB flash, in address order.
+extern const FlashBlock flashBlockTable[];
+
+constexpr uint32_t kFlashPieceSize = 128;
+// Blocks 0 and 1 hold the monitor; a load starts above them.
+constexpr uint32_t kFlashLoadStart = 0x2000;
+constexpr uint32_t kFlashEnd = 0x20000;
+// The last flash byte: not 0xFF asks the monitor to start the user program first.
+constexpr uint32_t kUserFlagAddress = 0x1FFFF;
+constexpr uint32_t kImageBufferSize = 0x20000;
+
+// In a flash load byte i stands for flash address kFlashLoadStart + i; in a
+// RAM load for the image's lowest address + i.
+extern uint8_t imageBuffer[kImageBufferSize];
+
+// The number of the block that holds address, or -1 outside flash.
+int blockOf(uint32_t address);
+// Whether all kFlashPieceSize bytes read 0xFF, the erased value.
+bool isBlankPiece(const uint8_t* piece);
