@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "commands/command_line.h"
 #include "disasm/listing.h"
 #include "expr/symbols.h"
 #include "link/packet.h"
@@ -30,6 +31,14 @@ template<typename F> std::string output(F f)
     testing::internal::CaptureStdout();
     f();
     return testing::internal::GetCapturedStdout();
+}
+
+// DA typed with its two arguments; the command's outcome.
+int da(const std::string& first, const std::string& second)
+{
+    ParsedLine parsed;
+    parseLine(("da " + first + " " + second).c_str(), &parsed);
+    return dispatchCommand(&parsed);
 }
 
 const char kFailed[] = "readMem:Error.Responce is not MEM_READ. 65\n";
@@ -144,7 +153,7 @@ TEST_F(Listing, DaArgumentErrors)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
         daAddress = 0x100;
-        EXPECT_EQ(output([&] { EXPECT_EQ(disasmCommand(2, c.first, c.second), -1); }), c.message);
+        EXPECT_EQ(output([&] { EXPECT_EQ(da(c.first, c.second), -1); }), c.message);
         EXPECT_EQ(daAddress, c.addressAfter);
         EXPECT_EQ(daCount, 10u);
     }
@@ -158,7 +167,7 @@ TEST_F(Listing, DaCountBoundIsListedInFull)
         if (a % 16 == 0)
             serve(a, words({9, 9, 9, 9, 9, 9, 9, 9}));
     }
-    std::string out = output([] { EXPECT_EQ(disasmCommand(2, "0x8000", "10000"), 0); });
+    std::string out = output([] { EXPECT_EQ(da("0x8000", "10000"), 0); });
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 10000);
     EXPECT_TRUE(out.ends_with("\n0000CE1E 0009     NOP                         \n"));
 }
