@@ -3,7 +3,7 @@
 
 #include "commands/command_line.h"
 #include "shell/command_loop.h"
-#include "shell_fixture.h"
+#include "support/target_fixture.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ TEST(CommandLine, SplitsAtSpaceCommaTabAndLineFeed)
     }
 }
 
-using Loop = ShellTest;
+using Loop = TargetTest;
 
 // Sessions that send nothing to the target: typed lines and the exact console text.
 TEST_F(Loop, SessionsWithoutTheTarget)
@@ -70,7 +70,7 @@ TEST_F(Loop, SessionsWithoutTheTarget)
     EXPECT_TRUE(port->sent().empty()) << hexBytes(port->sent());
 }
 
-using Repeat = ShellTest;
+using Repeat = TargetTest;
 
 // What an empty line runs after each kind of outcome, seen on the wire: the
 // next dump after a dump, the same breakpoint listing after BS, the same line

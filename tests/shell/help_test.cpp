@@ -3,7 +3,7 @@
 #include <string>
 
 #include "commands/help_text.h"
-#include "shell_fixture.h"
+#include "support/target_fixture.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ std::string toShiftJis(std::string in)
     return out;
 }
 
-using Help = ShellTest;
+using Help = TargetTest;
 
 TEST_F(Help, TextByteForByteInBothEncodings)
 {

@@ -12,6 +12,7 @@
 
 #include "link/packet.h"
 #include "link/serial.h"
+#include "link/transaction.h"
 #include "support/fake_console.h"
 #include "support/scripted_port.h"
 #include "target/memory.h"
@@ -54,6 +55,7 @@ protected:
         setComPort(std::move(p));
         rxTimeout = 0;
         resetPacketBuffer();
+        resetTargetInfo();
         clearMemCache();
         resetMemoryCommands();
         resetListing();
@@ -69,6 +71,7 @@ protected:
         std::fflush(stdout);
         testing::internal::GetCapturedStdout();
         setComPort(nullptr);
+        setConsole(nullptr);
     }
 
     // A typed command line, as the loop runs it; the handler's outcome.
