@@ -96,4 +96,19 @@ TEST_F(Repeat, EnterContinuesOrRepeatsAsTheCommandLeftIt)
                        ">Invalid block number 99\n>");
 }
 
+// R always leaves "r": Enter after any R form shows every register.
+TEST_F(Repeat, EnterAfterRShowsTheRegisters)
+{
+    for (uint8_t n : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 17, 18, 19, 20, 21, 22, 16, 22})
+        port->expect(frame(REG_READ, {n}), frame(REG_READ, {0, 0, 0, 0}));
+    port->expect(frame(MEM_READ, {0, 0, 0, 0, 2}), frame(MEM_READ, {0, 9}));
+    port->expect(frame(MEM_READ, {0, 0, 0, 0, 16}), frame(MEM_READ, Bytes{0, 9} + Bytes(14, 0)));
+    for (const char* line : {"r xx", "", "q"})
+        keyboard->typeLine(line);
+    commandLoop();
+    std::string out = output();
+    EXPECT_TRUE(port->finished()) << out;
+    EXPECT_TRUE(out.starts_with(">  Invalid register name XX\n>R00:00000000 ")) << out;
+}
+
 }  // namespace
