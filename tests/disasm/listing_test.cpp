@@ -63,7 +63,7 @@ TEST_F(Listing, DirectReadThenEachLineOnce)
     serve(0x1030, words({0xEF01}, 16));
     // The next (odd) address lists the even word; its line is cached.
     serve(0x1022, words({0x0009}));
-    EXPECT_EQ(printed([this] {
+    EXPECT_EQ(printed([] {
         EXPECT_EQ(listLine(0x1020), 0x1022u);
         EXPECT_EQ(listLine(0x1023), 0x1024u);
     }),
