@@ -9,12 +9,13 @@
 #include <memory>
 #include <vector>
 
+#include "commands/command_line.h"
 #include "disasm/listing.h"
 #include "disasm/operands.h"
 #include "link/packet.h"
 #include "link/serial.h"
 #include "link/transaction.h"
-#include "sim/sim_port.h"
+#include "link/sim_port.h"
 #include "target/memory.h"
 
 namespace {
@@ -228,7 +229,9 @@ void benchDaAgainstBoard(const char* name, const std::vector<uint8_t>& code)
     auto start = Clock::now();
     {
         Silence quiet;
-        disasmCommand(2, "0xFFFFA000", "1000");
+        ParsedLine da;
+        parseLine("da 0xFFFFA000 1000", &da);
+        dispatchCommand(&da);
     }
     double seconds = secondsSince(start);
     long reads = counter->memReads - before;

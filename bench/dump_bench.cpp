@@ -14,9 +14,9 @@
 #include "quillsim_child.h"
 #include "link/serial.h"
 #include "link/transaction.h"
-#include "sim/sim_port.h"
+#include "link/sim_port.h"
 #include "target/memory.h"
-#include "target/memory_commands.h"
+#include "commands/memory_commands.h"
 
 namespace {
 

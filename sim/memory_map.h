@@ -16,6 +16,8 @@ constexpr uint32_t kFlashBase = 0x00000000;
 constexpr uint32_t kFlashSize = 0x20000;
 constexpr uint32_t kRamBase = 0xFFFFA000;
 constexpr uint32_t kRamSize = 0x2000;
+// The flash loader stages every 128-byte flash piece in the last 128 bytes of RAM.
+constexpr uint32_t kWriteBufferAddress = kRamBase + kRamSize - 128;
 constexpr uint8_t kErasedByte = 0xFF;
 
 class MemoryMap : public Bus {

@@ -23,6 +23,7 @@
 #include <cstdint>
 
 #include "sim/frame.h"
+#include "sim/memory_map.h"
 
 namespace quill {
 
@@ -54,13 +55,12 @@ constexpr MonitorVersion kMonitorVersion{1, 0, 3};
 
 // The RAM areas the monitor reports. The flash-program/data area is where a
 // program loaded into RAM goes; the user data area follows it; the last 128
-// bytes of RAM (0xFFFFBF80-0xFFFFBFFF) stay out of both, since the loader
-// stages every flash piece there.
-constexpr uint32_t kFlashAreaAddress = 0xFFFFA000;
+// bytes of RAM (the write buffer) stay out of both, since the loader stages
+// every flash piece there.
+constexpr uint32_t kFlashAreaAddress = kRamBase;
 constexpr uint32_t kFlashAreaSize = 0x1000;
-constexpr uint32_t kUserAreaAddress = 0xFFFFB000;
-constexpr uint32_t kUserAreaSize = 0xF80;
-constexpr uint32_t kWriteBufferAddress = 0xFFFFBF80;
+constexpr uint32_t kUserAreaAddress = kFlashAreaAddress + kFlashAreaSize;
+constexpr uint32_t kUserAreaSize = kWriteBufferAddress - kUserAreaAddress;
 
 constexpr int kMemTransferMax = 16;
 

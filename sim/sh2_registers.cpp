@@ -39,7 +39,7 @@ bool plausibleEntry(uint32_t pc)
 // The same window the host accepts before it runs the program.
 bool plausibleStack(uint32_t sp)
 {
-    return (sp & 3) == 0 && sp >= 0xFFFFA008 && sp <= 0xFFFFC000;
+    return (sp & 3) == 0 && sp >= kRamBase + 8 && sp <= kRamBase + kRamSize;
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "sim/memory_map.h"
+
 namespace quill {
 
 class Bus;
@@ -27,7 +29,7 @@ constexpr uint32_t kSrAfterReset = 0x000000F0;  // interrupts masked at level 15
 
 // Where the monitor puts the user stack when the vector table gives none:
 // just below the 128-byte flash write buffer at the top of RAM.
-constexpr uint32_t kDefaultStack = 0xFFFFBF80;
+constexpr uint32_t kDefaultStack = kWriteBufferAddress;
 // Where the user program starts when flash holds no reset vector: the first
 // flash block the loader may program (the monitor keeps blocks 0 and 1).
 constexpr uint32_t kDefaultEntry = 0x00002000;

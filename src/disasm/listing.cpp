@@ -1,4 +1,4 @@
-// Listing lines from target memory, and the DA command.
+// Listing lines from target memory.
 #include "disasm/listing.h"
 
 #include <cstdio>
@@ -115,23 +115,4 @@ uint32_t listLine(uint32_t address)
     }
     std::printf("%04X     %s\n", word, text);
     return a + 2;
-}
-
-int disasmCommand(int argc, const char* first, const char* second)
-{
-    if (argc >= 1 && !evalArgument(first, "Invalid Address %s\n", &daAddress))
-        return -1;
-    if (argc >= 2) {
-        uint32_t value = 0;
-        if (!evalArgument(second, "Invalid size %s\n", &value))
-            return -1;
-        if (value > kMaxDaCount) {
-            std::printf("Invalid size %s (at most %lu lines)\n", second, static_cast<unsigned long>(kMaxDaCount));
-            return -1;
-        }
-        daCount = value;
-    }
-    for (uint32_t i = 0; i < daCount; ++i)
-        daAddress = listLine(daAddress);
-    return 0;
 }

@@ -1,4 +1,4 @@
-// The disassembly listing and the DA command.
+// The disassembly listing and its remembered position.
 #pragma once
 
 #include <cstddef>
@@ -21,4 +21,3 @@ uint32_t fetchLong(uint32_t address);
 uint32_t disasm(uint32_t address, char* text);
 // Prints one listing line; the next line's address.
 uint32_t listLine(uint32_t address);
-int disasmCommand(int argc, const char* first, const char* second);

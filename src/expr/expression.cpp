@@ -86,7 +86,9 @@ uint32_t parsePrimary()
             exprError = 1;
             return 0;
         }
-        return readReg(number);
+        uint32_t value;
+        readReg(number, &value);  // a failed read has been reported and reads as 0xFFFFFFFF
+        return value;
     }
     default:
         exprError = 1;

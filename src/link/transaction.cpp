@@ -15,18 +15,19 @@ void resetTargetInfo()
 
 namespace {
 
-void sendRequest(uint8_t command)
+// A request without payload.
+void buildRequest(uint8_t command)
 {
     packetBegin(command);
     packetEnd();
-    sendPacket();
 }
 
 // The board started again: greet it with GET_VERSION. Whatever it answers,
 // the request that was waiting is gone and its caller reports the failure.
 void restartHandshake()
 {
-    sendRequest(GET_VERSION);
+    buildRequest(GET_VERSION);
+    sendPacket();
     if (receivePacket() <= 0)
         std::fputs("Error. Target restarted but no responce\n", stdout);
     else if (packetGetByte() == GET_VERSION)
@@ -35,11 +36,11 @@ void restartHandshake()
         std::fputs("Error. Target restarted but bad responce\n", stdout);
 }
 
-}  // namespace
-
-int waitResponse(uint8_t expected)
+// waitResponse with the frame's receive result kept for the caller.
+int waitReply(uint8_t expected, int* received)
 {
-    if (receivePacket() <= 0) {
+    *received = receivePacket();
+    if (*received <= 0) {
         std::fputs("Error waiting packet receive.\n", stdout);
         return -1;
     }
@@ -53,11 +54,43 @@ int waitResponse(uint8_t expected)
     return command == 0 ? kUnexpectedZeroReply : command;
 }
 
+}  // namespace
+
+int waitResponse(uint8_t expected)
+{
+    int received;
+    return waitReply(expected, &received);
+}
+
+ExchangeStatus exchange(uint8_t expected, int minPayload, ReplyWait wait, Reply* reply)
+{
+    *reply = Reply{0, -1, 0};
+    sendPacket();
+    if (wait == WAIT_RESPONSE) {
+        int result = waitReply(expected, &reply->received);
+        if (result == -1)
+            return EXCHANGE_NO_FRAME;
+        reply->code = result == 0 ? expected : result == kUnexpectedZeroReply ? 0 : result;
+        if (result == TARGET_RESTARTED)
+            return EXCHANGE_RESTARTED;
+    } else {
+        reply->received = receivePacket();
+        if (reply->received <= 0)
+            return EXCHANGE_NO_FRAME;
+        reply->code = packetGetByte();
+    }
+    if (reply->code != expected)
+        return EXCHANGE_WRONG_CODE;
+    reply->payload = packetBuffer.count;
+    return reply->payload < minPayload ? EXCHANGE_SHORT : EXCHANGE_OK;
+}
+
 int getTargetVersion(uint8_t* major, uint8_t* minor, uint8_t* build)
 {
     *major = *minor = *build = 0;
-    sendRequest(GET_VERSION);
-    if (waitResponse(GET_VERSION) != 0) {
+    buildRequest(GET_VERSION);
+    Reply reply;
+    if (exchange(GET_VERSION, 0, WAIT_RESPONSE, &reply) != EXCHANGE_OK) {
         std::fputs("Error at getting Version\n", stdout);
         return 0;
     }
@@ -72,8 +105,9 @@ namespace {
 int getArea(uint8_t command, const char* failure, uint32_t* address, uint32_t* size)
 {
     *address = *size = 0;
-    sendRequest(command);
-    if (waitResponse(command) != 0) {
+    buildRequest(command);
+    Reply reply;
+    if (exchange(command, 0, WAIT_RESPONSE, &reply) != EXCHANGE_OK) {
         std::fputs(failure, stdout);
         return 0;
     }

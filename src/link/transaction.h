@@ -27,6 +27,32 @@ constexpr int kUnexpectedZeroReply = 0x100;
 // otherwise the unexpected CMD that arrived.
 int waitResponse(uint8_t expected);
 
+// One exchange with the monitor: the request already built in the packet
+// buffer goes out, and its reply comes back checked. Every target service
+// talks to the monitor through it, so a reply is never taken on trust.
+enum ExchangeStatus {
+    EXCHANGE_OK = 0,
+    EXCHANGE_NO_FRAME,    // no frame could be received
+    EXCHANGE_RESTARTED,   // the board announced a restart instead (the handshake has run)
+    EXCHANGE_WRONG_CODE,  // a reply with another code came
+    EXCHANGE_SHORT,       // the expected code, with fewer payload bytes than needed
+};
+
+// How the reply is awaited: with the restart announcement recognised (and
+// its messages printed, as waitResponse does), or as a plain receive.
+enum ReplyWait { PLAIN_RECEIVE, WAIT_RESPONSE };
+
+// What came back, for the caller's own failure message.
+struct Reply {
+    int received;  // receivePacket's result: LEN, or its negative error code
+    int code;      // the reply's CMD; -1 when no frame came
+    int payload;   // payload bytes after the CMD
+};
+
+// On EXCHANGE_OK the reply's CMD has been taken and the next getter yields
+// the first payload field; on EXCHANGE_WRONG_CODE likewise after the other CMD.
+ExchangeStatus exchange(uint8_t expected, int minPayload, ReplyWait wait, Reply* reply);
+
 // The identification requests: 1 on success, 0 on failure (with its message);
 // the results are cleared first, so a failure leaves zeros.
 

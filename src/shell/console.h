@@ -1,5 +1,5 @@
 // The user's console: line input that keeps serving the link while no key is
-// pressed, the abort key, and the help text.
+// pressed, and the abort key.
 #pragma once
 
 #include <memory>
@@ -43,4 +43,3 @@ int readKey();
 void showPrompt(const char* text);
 // Echoes target output and answers unasked frames until a key is pressed, then reads the line.
 int inputLine(char* buffer, int capacity);
-void showHelp();

@@ -4,11 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "commands/help_text.h"
 #include "expr/symbols.h"
 #include "link/serial.h"
 #include "link/transaction.h"
 #include "shell/command_loop.h"
 #include "shell/console.h"
+#include "shell/console_backend.h"
 #include "shell/options.h"
 #include "target/memory.h"
 
@@ -86,6 +88,8 @@ int runBrackenfell(int argc, char** argv)
     // Taken over at once, so that keys typed during start-up wait for the prompt.
     if (console() == nullptr)
         initConsole();
+    if (helpEncoding() == HelpEncoding::Unset)
+        setHelpEncoding(consoleWantsUtf8() ? HelpEncoding::Utf8 : HelpEncoding::ShiftJis);
     scanOptions(argc, argv, &settings);
     printBanner(settings);
 

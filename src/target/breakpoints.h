@@ -1,4 +1,4 @@
-// The two hardware breakpoints and the BS/BC commands.
+// The two hardware breakpoints kept by the monitor.
 #pragma once
 
 #include <cstdint>
@@ -23,9 +23,3 @@ ModeName breakModeName(uint16_t mode);
 int readBreakpoint(int slot, uint16_t* mode, uint32_t* address, uint32_t* data);
 int writeBreakpoint(int slot, uint16_t mode, uint32_t address, uint32_t data);
 int clearBreakpoint(int slot);
-
-// BS with the argument count and the first two argument texts: 0 when accepted,
-// negative when the number or the address was refused (the loop then keeps its repeat text).
-int breakSetCommand(int argc, char* first, char* second);
-// BC with exactly one argument.
-void breakClearCommand(char* first);

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "link/packet.h"
+#include "link/transaction.h"
 
 namespace {
 
@@ -20,8 +21,7 @@ int nextChunk(uint16_t* remaining)
     return chunk;
 }
 
-// One MEM_WRITE exchange; 1 when the monitor reported the write done.
-int writeMemChunk(uint32_t address, int count, const uint8_t* source)
+void buildWrite(uint32_t address, int count, const uint8_t* source)
 {
     packetBegin(MEM_WRITE);
     packetPutLong(address);
@@ -29,16 +29,20 @@ int writeMemChunk(uint32_t address, int count, const uint8_t* source)
     for (int i = 0; i < count; ++i)
         packetPutByte(source[i]);
     packetEnd();
-    sendPacket();
+}
 
-    int len = receivePacket();
-    if (len <= 0) {
-        std::printf("writeMem:Error receivePacket()=%d\n", len);
+// One MEM_WRITE exchange; 1 when the monitor reported the write done.
+int writeMemChunk(uint32_t address, int count, const uint8_t* source)
+{
+    buildWrite(address, count, source);
+    Reply reply;
+    ExchangeStatus status = exchange(MEM_WRITE, 0, PLAIN_RECEIVE, &reply);
+    if (status == EXCHANGE_NO_FRAME) {
+        std::printf("writeMem:Error receivePacket()=%d\n", reply.received);
         return 0;
     }
-    uint8_t code = packetGetByte();
-    if (code != MEM_WRITE) {
-        std::printf("writeMem:Error.Responce is not MEM_WRITE. %d\n", code);
+    if (status != EXCHANGE_OK) {
+        std::printf("writeMem:Error.Responce is not MEM_WRITE. %d\n", reply.code);
         return 0;
     }
     // A reply without its status byte yields 0 here, which is a refusal.
@@ -57,24 +61,23 @@ int readMemChunk(const char* who, uint32_t address, int count, uint8_t* destinat
     packetPutLong(address);
     packetPutByte(static_cast<uint8_t>(count));
     packetEnd();
-    sendPacket();
 
-    int len = receivePacket();
-    if (len <= 0) {
-        std::printf("%s:Error receivePacket()=%d\n", who, len);
-        return 0;
-    }
-    uint8_t code = packetGetByte();
-    if (code != MEM_READ) {
-        std::printf("%s:Error.Responce is not MEM_READ. %d\n", who, code);
-        if (exceptionReply && code == kExceptionReply)
-            std::printf("%s:Exception:code=%d\n", who, packetGetByte());
-        return 0;
-    }
     // The getters would pad a short reply with zeros; those are not target
     // memory, so a reply without every byte asked for is refused whole.
-    if (packetBuffer.count < count) {
-        std::printf("%s:Error.Responce is short. %d\n", who, packetBuffer.count);
+    Reply reply;
+    switch (exchange(MEM_READ, count, PLAIN_RECEIVE, &reply)) {
+    case EXCHANGE_OK:
+        break;
+    case EXCHANGE_SHORT:
+        std::printf("%s:Error.Responce is short. %d\n", who, reply.payload);
+        return 0;
+    case EXCHANGE_NO_FRAME:
+        std::printf("%s:Error receivePacket()=%d\n", who, reply.received);
+        return 0;
+    default:
+        std::printf("%s:Error.Responce is not MEM_READ. %d\n", who, reply.code);
+        if (exceptionReply && reply.code == kExceptionReply)
+            std::printf("%s:Exception:code=%d\n", who, packetGetByte());
         return 0;
     }
     for (int i = 0; i < count; ++i)
@@ -82,7 +85,7 @@ int readMemChunk(const char* who, uint32_t address, int count, uint8_t* destinat
     return 1;
 }
 
-int readMemChecked(uint32_t address, uint16_t count, uint8_t* destination)
+int readMem(uint32_t address, uint16_t count, uint8_t* destination)
 {
     uint16_t remaining = count;
     while (remaining != 0) {
@@ -95,22 +98,18 @@ int readMemChecked(uint32_t address, uint16_t count, uint8_t* destination)
     return 1;
 }
 
-void readMem(uint32_t address, uint16_t count, uint8_t* destination)
-{
-    readMemChecked(address, count, destination);
-}
-
-void writeMem(uint32_t address, uint16_t count, const uint8_t* source)
+int writeMem(uint32_t address, uint16_t count, const uint8_t* source)
 {
     clearMemCache();
     uint16_t remaining = count;
     while (remaining != 0) {
         int chunk = nextChunk(&remaining);
         if (!writeMemChunk(address, chunk, source))
-            return;
+            return 0;
         address += static_cast<uint32_t>(chunk);
         source += chunk;
     }
+    return 1;
 }
 
 uint32_t writeMemSingle(uint32_t address, uint32_t value, int size)
@@ -121,22 +120,18 @@ uint32_t writeMemSingle(uint32_t address, uint32_t value, int size)
         return address;
     clearMemCache();
 
-    packetBegin(MEM_WRITE);
-    packetPutLong(address);
-    packetPutByte(static_cast<uint8_t>(size));
-    for (int shift = (size - 1) * 8; shift >= 0; shift -= 8)
-        packetPutByte(static_cast<uint8_t>(value >> shift));
-    packetEnd();
-    sendPacket();
-
-    int len = receivePacket();
-    if (len <= 0) {
-        std::printf("writeMemSingle():PacketError %d\n", len);
+    uint8_t bytes[4];
+    for (int i = 0; i < size; ++i)
+        bytes[i] = static_cast<uint8_t>(value >> ((size - 1 - i) * 8));
+    buildWrite(address, size, bytes);
+    Reply reply;
+    ExchangeStatus status = exchange(MEM_WRITE, 0, PLAIN_RECEIVE, &reply);
+    if (status == EXCHANGE_NO_FRAME) {
+        std::printf("writeMemSingle():PacketError %d\n", reply.received);
         return address;
     }
-    uint8_t code = packetGetByte();
-    if (code != MEM_WRITE) {
-        std::printf("writeMemSingle():ProtocolError %d\n", code);
+    if (status != EXCHANGE_OK) {
+        std::printf("writeMemSingle():ProtocolError %d\n", reply.code);
         return address;
     }
     // A refused write must not look like a done one: the commands would move

@@ -13,13 +13,12 @@ struct Membuf {
     uint8_t data[kMemChunk];
 };
 
-void readMem(uint32_t address, uint16_t count, uint8_t* destination);
-void writeMem(uint32_t address, uint16_t count, const uint8_t* source);
+// 1 when every byte was transferred, 0 after a failure (already reported);
+// callers with nothing to add may ignore it.
+int readMem(uint32_t address, uint16_t count, uint8_t* destination);
+int writeMem(uint32_t address, uint16_t count, const uint8_t* source);
 // Writes one item of size 1, 2 or 4; the next address, or address unchanged on failure.
 uint32_t writeMemSingle(uint32_t address, uint32_t value, int size);
-
-// readMem with a status: 1 when every byte arrived, 0 after a failure (already reported).
-int readMemChecked(uint32_t address, uint16_t count, uint8_t* destination);
 
 // One MEM_READ exchange of 1 to 16 bytes. Failures are reported with `who` as
 // the message prefix; with exceptionReply set, a 0x41 reply also reports the
@@ -30,9 +29,3 @@ void clearMemCache();
 Membuf* searchMemCache(uint32_t lineAddress);
 int readMemCache(uint8_t* destination, uint32_t lineAddress);
 void dumpMemCache();
-
-// Read-only views of the rings for tests and diagnostics: heads (nullptr when
-// empty) and the pool index of a buffer.
-const Membuf* memCacheFreeHead();
-const Membuf* memCacheValidHead();
-int memCacheIndex(const Membuf* buffer);

@@ -65,6 +65,11 @@ Membuf* takeBuffer()
     return b;
 }
 
+int poolIndex(const Membuf* buffer)
+{
+    return static_cast<int>(buffer - pool);
+}
+
 void dumpRing(const char* name, const Membuf* head)
 {
     std::printf("dumpMemCache : %s\n", name);
@@ -74,8 +79,8 @@ void dumpRing(const char* name, const Membuf* head)
     }
     const Membuf* b = head;
     do {
-        std::printf("%08X : prev=%08x next=%08x adrs=%d\n", memCacheIndex(b), memCacheIndex(b->prev),
-                    memCacheIndex(b->next), static_cast<int>(b->adrs));
+        std::printf("%08X : prev=%08x next=%08x adrs=%d\n", poolIndex(b), poolIndex(b->prev),
+                    poolIndex(b->next), static_cast<int>(b->adrs));
         b = b->next;
     } while (b != head);
 }
@@ -127,7 +132,7 @@ int readMemCache(uint8_t* destination, uint32_t lineAddress)
     // A reused buffer still holds another line; bytes a failed read never
     // delivered read as zero rather than as that line's.
     std::memset(b->data, 0, kMemChunk);
-    int ok = readMemChecked(lineAddress & ~0xFu, kMemChunk, b->data);
+    int ok = readMem(lineAddress & ~0xFu, kMemChunk, b->data);
     std::memcpy(destination, b->data, kMemChunk);
     if (!ok) {
         // A line that did not arrive whole would be served as target memory
@@ -144,19 +149,4 @@ void dumpMemCache()
 {
     dumpRing("pMembuf_free", pMembuf_free);
     dumpRing("pMembuf_valid", pMembuf_valid);
-}
-
-const Membuf* memCacheFreeHead()
-{
-    return pMembuf_free;
-}
-
-const Membuf* memCacheValidHead()
-{
-    return pMembuf_valid;
-}
-
-int memCacheIndex(const Membuf* buffer)
-{
-    return static_cast<int>(buffer - pool);
 }

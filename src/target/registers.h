@@ -1,4 +1,4 @@
-// CPU registers of the target and the R command.
+// CPU registers of the target: numbers, names, one read or write each.
 #pragma once
 
 #include <cstdint>
@@ -22,15 +22,9 @@ struct RegName {
 };
 extern const RegName regNameTable[];
 
-// Room formatSR needs: four flag characters, "[M=15]" and the terminator.
-constexpr int kSRTextSize = 16;
-
 // Upper-cases name in place; the register number, or -1.
 int lookupReg(char* name);
-// The value, or 0xFFFFFFFF after a failure.
-uint32_t readReg(int number);
-void writeReg(int number, uint32_t value);
-void dumpReg();
-void formatSR(uint32_t sr, char* text);
-void showReg(char* name);
-void setReg(char* name, uint32_t value);
+// 1 with the value, or 0 after a failure (reported) with the value 0xFFFFFFFF.
+int readReg(int number, uint32_t* value);
+// 1 when the monitor confirmed the write, 0 after a failure (reported).
+int writeReg(int number, uint32_t value);

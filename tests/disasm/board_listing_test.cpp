@@ -6,13 +6,13 @@
 #include <fstream>
 #include <string>
 
+#include "commands/command_line.h"
 #include "disasm/listing.h"
 #include "expr/symbols.h"
 #include "link/packet.h"
 #include "link/serial.h"
 #include "link/transaction.h"
-#include "shell/command_loop.h"
-#include "sim/sim_port.h"
+#include "link/sim_port.h"
 #include "target/memory.h"
 #include "target/registers.h"
 

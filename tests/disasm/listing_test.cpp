@@ -1,18 +1,12 @@
 // Listing lines and the DA command against a port that checks every request
 // byte: which reads each line costs, what a failed or stale read shows, and
 // the DA arguments. A request the script does not expect fails the test.
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <memory>
 #include <string>
 
 #include "disasm/listing.h"
 #include "expr/symbols.h"
-#include "link/packet.h"
-#include "link/serial.h"
-#include "support/scripted_port.h"
-#include "target/memory.h"
+#include "support/target_fixture.h"
 
 namespace {
 
@@ -25,41 +19,39 @@ Bytes words(std::initializer_list<uint16_t> list, size_t size = 0)
     return b;
 }
 
-template<typename F> std::string output(F f)
-{
-    testing::internal::CaptureStdout();
-    f();
-    return testing::internal::GetCapturedStdout();
-}
-
 const char kFailed[] = "readMem:Error.Responce is not MEM_READ. 65\n";
 
-class Listing : public testing::Test {
+class Listing : public TargetTest {
 protected:
     void SetUp() override
     {
-        setComPort(std::unique_ptr<Port>(port = new ScriptedPort));
-        resetPacketBuffer();
-        clearMemCache();
-        resetListing();
+        TargetTest::SetUp();
         resetSymbols();
     }
     void TearDown() override
     {
         EXPECT_TRUE(port->finished());
-        setComPort(nullptr);
+        TargetTest::TearDown();
     }
 
     // The host asks for data.size() bytes at address and gets data, or the stop report.
     void serve(uint32_t address, const Bytes& data, bool fail = false)
     {
-        Bytes request = frame(MEM_READ,
-            {static_cast<uint8_t>(address >> 24), static_cast<uint8_t>(address >> 16),
-                static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address), static_cast<uint8_t>(data.size())});
-        port->expect(request, fail ? frame(EXEC, {0x05}) : frame(MEM_READ, data));
+        port->expect(memReadRequest(address, static_cast<uint8_t>(data.size())),
+                     fail ? frame(EXEC, {0x05}) : frame(MEM_READ, data));
     }
 
-    ScriptedPort* port = nullptr;
+    // What f printed.
+    template <typename F>
+    std::string printed(F f)
+    {
+        output();
+        f();
+        return output();
+    }
+
+    // DA typed with its two arguments; the command's outcome.
+    int da(const std::string& first, const std::string& second) { return run("da " + first + " " + second); }
 };
 
 TEST_F(Listing, DirectReadThenEachLineOnce)
@@ -71,7 +63,7 @@ TEST_F(Listing, DirectReadThenEachLineOnce)
     serve(0x1030, words({0xEF01}, 16));
     // The next (odd) address lists the even word; its line is cached.
     serve(0x1022, words({0x0009}));
-    EXPECT_EQ(output([] {
+    EXPECT_EQ(printed([] {
         EXPECT_EQ(listLine(0x1020), 0x1022u);
         EXPECT_EQ(listLine(0x1023), 0x1024u);
     }),
@@ -87,7 +79,7 @@ TEST_F(Listing, WordColumnAfterAFailedOrStaleRead)
     serve(0x1000, words({0xE1FF, 0x0009, 0x6DF6}, 16));
     serve(0x1004, words({0}), true); // its line is cached already
     serve(0x1002, words({0x0000})); // changed behind the cache, as after a flash write
-    std::string out = output([] {
+    std::string out = printed([] {
         for (uint32_t a : {0x1000u, 0x1004u, 0x1002u})
             listLine(a);
     });
@@ -104,7 +96,7 @@ TEST_F(Listing, FailedDirectReadAndFillCostTwoRequests)
     serve(0x2000, words({0}), true);
     serve(0x2000, words({0}, 16), true);
     serve(0x2000, words({0x0009}, 16));
-    std::string out = output([] { EXPECT_EQ(listLine(0x2000), 0x2002u); });
+    std::string out = printed([] { EXPECT_EQ(listLine(0x2000), 0x2002u); });
     EXPECT_EQ(out.substr(0, 2 * (sizeof kFailed - 1) + 18), kFailed + std::string(kFailed) + "00002000 0000     ");
     EXPECT_EQ(fetchWord(0x2000), 0x0009);
 }
@@ -144,7 +136,7 @@ TEST_F(Listing, DaArgumentErrors)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
         daAddress = 0x100;
-        EXPECT_EQ(output([&] { EXPECT_EQ(disasmCommand(2, c.first, c.second), -1); }), c.message);
+        EXPECT_EQ(printed([&] { EXPECT_EQ(da(c.first, c.second), -1); }), c.message);
         EXPECT_EQ(daAddress, c.addressAfter);
         EXPECT_EQ(daCount, 10u);
     }
@@ -158,7 +150,7 @@ TEST_F(Listing, DaCountBoundIsListedInFull)
         if (a % 16 == 0)
             serve(a, words({9, 9, 9, 9, 9, 9, 9, 9}));
     }
-    std::string out = output([] { EXPECT_EQ(disasmCommand(2, "0x8000", "10000"), 0); });
+    std::string out = printed([this] { EXPECT_EQ(da("0x8000", "10000"), 0); });
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 10000);
     EXPECT_TRUE(out.ends_with("\n0000CE1E 0009     NOP                         \n"));
 }

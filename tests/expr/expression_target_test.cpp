@@ -1,64 +1,35 @@
 // Register operands and the memory functions against a scripted monitor: the
 // exact requests on the wire, and the value when a read fails.
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <memory>
 #include <string>
 
 #include "expr/expression.h"
-#include "link/packet.h"
-#include "link/serial.h"
-#include "support/scripted_port.h"
+#include "support/target_fixture.h"
 
 namespace {
 
-Bytes be32(uint32_t v)
-{
-    return {static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8),
-            static_cast<uint8_t>(v)};
-}
-
 // memB, memW and memL all read four bytes.
-Bytes memRead4(uint32_t address) { return frame(MEM_READ, be32(address) + Bytes{4}); }
+Bytes memRead4(uint32_t address) { return memReadRequest(address, 4); }
 Bytes regRead(uint8_t number) { return frame(REG_READ, {number}); }
 
-class ExpressionTarget : public testing::Test {
+class ExpressionTarget : public TargetTest {
 protected:
-    void TearDown() override { setComPort(nullptr); }
-
     // A new scripted monitor for the next evaluation.
     ScriptedPort& fresh()
     {
-        auto p = std::make_unique<ScriptedPort>();
-        port = p.get();
-        setComPort(std::move(p));
-        rxTimeout = 0;
-        resetPacketBuffer();
+        restart();
         return *port;
     }
     // Evaluates text expecting value and the flag `error`; returns what was printed. The
     // script must have run out, with nothing unexpected sent.
     std::string eval(const char* text, uint32_t value, int error = 0)
     {
-        testing::internal::CaptureStdout();
         uint32_t got = evalExpression(text);
-        std::fflush(stdout);
-        std::string printed = testing::internal::GetCapturedStdout();
         EXPECT_EQ(got, value) << text << " gave " << std::hex << got;
         EXPECT_EQ(exprError, error) << text;
         EXPECT_TRUE(port->finished()) << text;
-        return printed;
+        return output();
     }
-
-    ScriptedPort* port = nullptr;
 };
-
-TEST_F(ExpressionTarget, TheRequestFramesOnTheWire)
-{
-    EXPECT_EQ(regRead(22), (Bytes{0x02, 0x03, 0x10, 0x16, 0xD7, 0x03}));
-    EXPECT_EQ(memRead4(0x3E8), (Bytes{0x02, 0x07, 0x00, 0x00, 0x00, 0x03, 0xE8, 0x04, 0x0A, 0x03}));
-}
 
 TEST_F(ExpressionTarget, RegisterOperandsIgnoreCase)
 {
@@ -123,12 +94,10 @@ TEST_F(ExpressionTarget, BytesAFailedReadNeverGaveAreZero)
     for (const char* text : texts) {
         fresh().expect(memRead4(0x3000), frame(MEM_READ, {0xDE, 0xAD, 0xBE, 0xEF}));
         port->expect(memRead4(0x3000), frame(EXEC, {5}));
-        testing::internal::CaptureStdout();
         uint32_t values[2];
         for (uint32_t& value : values)
             value = evalExpression(text);
-        std::fflush(stdout);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), "readMem:Error.Responce is not MEM_READ. 65\n");
+        EXPECT_EQ(output(), "readMem:Error.Responce is not MEM_READ. 65\n");
         EXPECT_NE(values[0], 0u) << text;
         EXPECT_EQ(values[1], 0u) << text;
         EXPECT_EQ(exprError, 0);

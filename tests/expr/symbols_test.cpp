@@ -30,7 +30,6 @@ TEST_F(Symbols, TheExamplePair)
     EXPECT_STREQ(symbolTable[0].name, "_main");
     EXPECT_EQ(symbolTable[0].address, 0x1000u);
     EXPECT_EQ(symbolTable[0].extra, 0x24u);
-    EXPECT_EQ(symbolFree, symbolArea + 6);
 }
 
 TEST_F(Symbols, MissingFileLeavesAnEmptyTable)
@@ -112,7 +111,8 @@ TEST_F(Symbols, Limits)
     for (const Case& c : cases) {
         std::string map;
         for (size_t i = 0; i < c.lengths.size(); ++i) {
-            std::string name = "s" + std::to_string(1000 + i);
+            std::string name = std::to_string(1000 + i);
+            name.insert(name.begin(), 's');
             name.resize(static_cast<size_t>(c.lengths[i]), '_');
             map += nameLine(name) + addressLine(static_cast<uint32_t>(i));
         }

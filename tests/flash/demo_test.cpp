@@ -6,7 +6,7 @@
 #include <string>
 
 #include "expr/symbols.h"
-#include "flash/flash_blocks.h"
+#include "flash/load_image.h"
 #include "flash/srecord.h"
 
 namespace {
@@ -17,7 +17,7 @@ TEST(Demo, SRecordsAndMapAgree)
     uint32_t lowest = 0, highest = 0;
     ASSERT_EQ(readMOTRange(mot, 0, 0xFFFFFFFF, &lowest, &highest), 1);
     EXPECT_EQ(lowest, kFlashLoadStart);
-    EXPECT_LT(highest, kUserFlagAddress & ~(kFlashPieceSize - 1)); // clear of the flag's piece
+    EXPECT_LT(highest, kUserFlagAddress & ~(kFlashPiece - 1)); // clear of the flag's piece
     static uint8_t image[kImageBufferSize];
     ASSERT_EQ(readMOTData(mot, image, lowest, highest), 1);
     auto longAt = [](const uint8_t* p) {

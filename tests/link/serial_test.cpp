@@ -54,9 +54,9 @@ TEST(InitCom, PortNamesBecomeDevicePaths)
         {"COM4000", "/dev/ttyS3999"}, {"com4001", "/dev/ttyS4000"}, {"COM0", "COM0"},
         {"COM12x", "COM12x"},         {"sims", "sims"},
     };
-    for (const auto& [name, path] : rows) {
-        std::string out = captureStdout([&] { EXPECT_EQ(initCom(name, 9600), 0) << name; });
-        EXPECT_EQ(out, std::string("Can't open ") + path + ": No such file or directory\n");
+    for (const auto& row : rows) {
+        std::string out = captureStdout([&] { EXPECT_EQ(initCom(row.first, 9600), 0) << row.first; });
+        EXPECT_EQ(out, std::string("Can't open ") + row.second + ": No such file or directory\n");
     }
 }
 

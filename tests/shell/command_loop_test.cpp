@@ -1,8 +1,9 @@
 #include <string>
 #include <vector>
 
+#include "commands/command_line.h"
 #include "shell/command_loop.h"
-#include "shell_fixture.h"
+#include "support/target_fixture.h"
 
 namespace {
 
@@ -11,47 +12,30 @@ TEST(CommandLine, SplitsAtSpaceCommaTabAndLineFeed)
     const std::string longest = "db " + std::string(122, '1') + " 2";  // 127 characters, kept whole
     struct Case {
         std::string line;
-        int command, argc;
+        const char* command;  // nullptr: no such command
+        int argc;
         std::string first, second;
     } cases[] = {
-        {" ,\t,\n", kNoCommand, 0, "", ""},
-        {"dw\t\t2000  ,, 4", 1, 2, "2000", "4"},
-        {"da 1 2 3", 6, 3, "1", "2"},     {"da 1,2,3,4,5,6", 6, 4, "1", "2"},
-        {"R r1 Sym+4\n", 7, 2, "r1", "Sym+4"},
-        {"Help", 17, 0, "", ""},         {"h", 17, 0, "", ""},
-        {"HELPME", kNoCommand, 0, "", ""}, {"xyz 1", kNoCommand, 1, "1", ""},
-        {longest, 0, 2, std::string(122, '1'), "2"},
+        {" ,\t,\n", nullptr, 0, "", ""},
+        {"dw\t\t2000  ,, 4", "DW", 2, "2000", "4"},
+        {"da 1 2 3", "DA", 3, "1", "2"},     {"da 1,2,3,4,5,6", "DA", 4, "1", "2"},
+        {"R r1 Sym+4\n", "R", 2, "r1", "Sym+4"},
+        {"Help", "HELP", 0, "", ""},         {"h", "H", 0, "", ""},
+        {"HELPME", nullptr, 0, "", ""}, {"xyz 1", nullptr, 1, "1", ""},
+        {longest, "DB", 2, std::string(122, '1'), "2"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("line \"" + c.line + "\"");
         ParsedLine p;
         parseLine(c.line.c_str(), &p);
-        EXPECT_EQ(p.command, c.command);
-        EXPECT_EQ(p.argc, c.argc);
-        EXPECT_EQ(p.first, c.first);
-        EXPECT_EQ(p.second, c.second);
+        EXPECT_EQ(p.command ? p.command->name : "(none)", std::string(c.command ? c.command : "(none)"));
+        EXPECT_EQ(p.args.argc, c.argc);
+        EXPECT_EQ(p.args.first, c.first);
+        EXPECT_EQ(p.args.second, c.second);
     }
 }
 
-TEST(RepeatLine, EachCommandLeavesItsRepeatText)
-{
-    struct Case {
-        int command, outcome;
-        const char* text;  // nullptr: the repeat text is left as it was
-    } cases[] = {
-        {0, 0, "DB"}, {2, 0, "DL"}, {5, 0, "WL"}, {6, 0, "DA"}, {0, -1, ""}, {6, -2, ""}, {7, -1, "r"},
-        {8, 11, "g"}, {8, 12, "s"}, {8, 9, ""}, {9, 0, "s"}, {9, -1, ""}, {10, 0, "bs"}, {10, -1, nullptr},
-        {11, 0, nullptr}, {12, 0, ""}, {12, kNotSent, nullptr}, {13, 0, ""}, {13, kNotSent, nullptr},
-        {14, 0, nullptr}, {17, 0, nullptr}, {kNoCommand, 0, nullptr},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE("command " + std::to_string(c.command) + " outcome " + std::to_string(c.outcome));
-        const char* text = repeatTextFor(c.command, c.outcome);
-        EXPECT_EQ(text ? std::string(text) : "(unchanged)", c.text ? c.text : "(unchanged)");
-    }
-}
-
-using Loop = ShellTest;
+using Loop = TargetTest;
 
 // Sessions that send nothing to the target: typed lines and the exact console text.
 TEST_F(Loop, SessionsWithoutTheTarget)
@@ -86,19 +70,56 @@ TEST_F(Loop, SessionsWithoutTheTarget)
     EXPECT_TRUE(port->sent().empty()) << hexBytes(port->sent());
 }
 
-using Dispatch = ShellTest;
+using Repeat = TargetTest;
 
-TEST_F(Dispatch, SentFlashEraseIsRepeatedByEnter)
+// What an empty line runs after each kind of outcome, seen on the wire: the
+// next dump after a dump, the same breakpoint listing after BS, the same line
+// again after a refused command, nothing after FE was sent.
+TEST_F(Repeat, EnterContinuesOrRepeatsAsTheCommandLeftIt)
 {
-    Bytes erase3 = {0x02, 0x03, 0x60, 0x03, 0x9A, 0x03};
+    const Bytes erase3 = frame(FLASH_ERASE, {3}), emptySlot = frame(BRK_READ, Bytes(11, 0));
+    port->expect(frame(MEM_READ, {0, 0, 0x10, 0, 4}), frame(MEM_READ, {0x41, 0x42, 0x43, 0x44}));
+    port->expect(frame(MEM_READ, {0, 0, 0x10, 4, 4}), frame(MEM_READ, {0x45, 0x46, 0x47, 0x48}));
+    port->expect(frame(BRK_READ, {1}), emptySlot);
+    port->expect(frame(BRK_READ, {0}), emptySlot);  // Enter after a refused BS: both slots
+    port->expect(frame(BRK_READ, {1}), emptySlot);
     port->expect(erase3, frame(FLASH_ERASE, {1}));
-    port->expect(erase3, frame(FLASH_ERASE, {1}));
-    for (const char* line : {"fe 3", "", "q"})
+    port->expect(erase3, frame(FLASH_ERASE, {1}));  // no repeat text: the same line again
+    for (const char* line : {"db 0x1000 4", "", "bs 1", "bs 0 0x1001", "", "fe 3", "", "fe 99", "", "q"})
         keyboard->typeLine(line);
     commandLoop();
     std::string out = output();
     EXPECT_TRUE(port->finished()) << out;
-    EXPECT_EQ(out, ">>>");
+    const std::string fill(36, ' ');
+    EXPECT_EQ(out, ">001000 41 42 43 44 " + fill + "ABCD\n>001004 45 46 47 48 " + fill +
+                       "EFGH\n>>Invalid Break Address 00001001\n>>>>Invalid block number 99\n"
+                       ">Invalid block number 99\n>");
+}
+
+// G cannot stop the target yet, so its stop statuses (11 aborted, 12 at a
+// break) are not reachable by typing; what Enter does after each is fixed here.
+TEST(RepeatAfterG, AbortContinuesBreakStepsOtherwiseNothing)
+{
+    const CommandRow* g = lookupCommand("G");
+    ASSERT_NE(g, nullptr);
+    EXPECT_STREQ(repeatTextFor(g, 11), "g");
+    EXPECT_STREQ(repeatTextFor(g, 12), "s");
+    EXPECT_STREQ(repeatTextFor(g, 13), "");
+}
+
+// R always leaves "r": Enter after any R form shows every register.
+TEST_F(Repeat, EnterAfterRShowsTheRegisters)
+{
+    for (uint8_t n : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 17, 18, 19, 20, 21, 22, 16, 22})
+        port->expect(frame(REG_READ, {n}), frame(REG_READ, {0, 0, 0, 0}));
+    port->expect(frame(MEM_READ, {0, 0, 0, 0, 2}), frame(MEM_READ, {0, 9}));
+    port->expect(frame(MEM_READ, {0, 0, 0, 0, 16}), frame(MEM_READ, Bytes{0, 9} + Bytes(14, 0)));
+    for (const char* line : {"r xx", "", "q"})
+        keyboard->typeLine(line);
+    commandLoop();
+    std::string out = output();
+    EXPECT_TRUE(port->finished()) << out;
+    EXPECT_TRUE(out.starts_with(">  Invalid register name XX\n>R00:00000000 ")) << out;
 }
 
 }  // namespace

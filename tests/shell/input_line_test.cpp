@@ -3,11 +3,11 @@
 
 #include "shell/console_backend.h"
 
-#include "shell_fixture.h"
+#include "support/target_fixture.h"
 
 namespace {
 
-using InputLine = ShellTest;
+using InputLine = TargetTest;
 
 // While no key is pressed, target bytes are shown as they come; a frame the
 // target sends unasked (its restart) is answered with the version request

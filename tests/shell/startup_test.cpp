@@ -1,7 +1,7 @@
 #include <string>
 
 #include "shell/startup.h"
-#include "shell_fixture.h"
+#include "support/target_fixture.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ Bytes longs(uint32_t a, uint32_t b)
     return out;
 }
 
-using Startup = ShellTest;
+using Startup = TargetTest;
 
 // Area lines and their total: ends and sums wrap at 32 bits, and a failed
 // query (a reply with the wrong command) counts as an area of 0 at 0, even

@@ -7,7 +7,7 @@
 #include "link/packet.h"
 #include "link/serial.h"
 #include "link/transaction.h"
-#include "sim/sim_port.h"
+#include "link/sim_port.h"
 #include "sim_wire.h"
 
 namespace {

@@ -14,7 +14,6 @@ void FakeConsole::pressKey(int key, int pollsBefore)
 
 bool FakeConsole::keyWaiting()
 {
-    ++keyWaitingCalls_;
     std::deque<Entry>& q = !keys_.empty() ? keys_ : lines_;
     if (q.empty())
         return ended_;

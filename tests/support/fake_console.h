@@ -20,9 +20,6 @@ public:
     int readLine(char* buffer, int capacity) override;
     int waitFd() override { return -1; }
 
-    int keyWaitingCalls() const { return keyWaitingCalls_; }
-    size_t pending() const { return lines_.size() + keys_.size(); }
-
 private:
     struct Entry {
         std::string text;
@@ -30,6 +27,5 @@ private:
     };
     std::deque<Entry> lines_;
     std::deque<Entry> keys_;
-    int keyWaitingCalls_ = 0;
     bool ended_ = false;
 };

@@ -7,8 +7,15 @@
 
 Bytes frame(uint8_t command, const Bytes& payload)
 {
-    Bytes f{0x02, static_cast<uint8_t>(payload.size() + 2), command};
-    f.insert(f.end(), payload.begin(), payload.end());
+    // Built byte by byte into reserved room: GCC 12 at -O3 misreads an
+    // insert into a vector that grew from an initializer list as overrunning it.
+    Bytes f;
+    f.reserve(payload.size() + 5);
+    f.push_back(0x02);
+    f.push_back(static_cast<uint8_t>(payload.size() + 2));
+    f.push_back(command);
+    for (uint8_t b : payload)
+        f.push_back(b);
     uint8_t sum = 0;
     for (size_t i = 1; i < f.size(); ++i)
         sum = static_cast<uint8_t>(sum + f[i]);

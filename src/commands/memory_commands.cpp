@@ -1,25 +1,25 @@
 // DB/DW/DL and WB/WW/WL. The dump and write positions are remembered from one
 // command to the next, so that repeating a command continues where it stopped.
-#include "target/memory_commands.h"
+#include "commands/memory_commands.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 
+#include "commands/handlers.h"
 #include "expr/expression.h"
-#include "shell/console.h"
 #include "target/memory.h"
 
 namespace {
 
 struct MemoryCommandState {
     uint32_t dumpAddress;
-    uint32_t dumpSize;  // bytes
+    uint32_t dumpSize; // bytes
     uint32_t writeAddress;
 };
 MemoryCommandState state = {0, 16, 0};
 
-constexpr int kLineCapacity = 256;
+constexpr int kWriteLineCapacity = 256;
 constexpr const char* kSeparators = " ,\t\n\r";
 
 uint32_t alignDown(uint32_t value, int itemSize)
@@ -92,7 +92,7 @@ char* nextWord(char** cursor)
     return p;
 }
 
-}  // namespace
+} // namespace
 
 void resetMemoryCommands()
 {
@@ -160,15 +160,15 @@ int writeCommand(int argc, const char* first, const char* second, int itemSize)
 
 uint32_t writeInteractive(uint32_t address, int itemSize)
 {
-    char line[kLineCapacity];
+    char line[kWriteLineCapacity];
     for (;;) {
         std::printf("%06lX:>", static_cast<unsigned long>(address));
         std::fflush(stdout);
-        int length = inputLine(line, kLineCapacity);
-        if (length == INPUT_END)
+        int length = readCommandLine(line, kWriteLineCapacity);
+        if (length == kLineInputEnd)
             return address;
         if (length < 0)
-            continue;  // refused as too long, nothing to write; ask again
+            continue; // refused as too long, nothing to write; ask again
         for (char* c = line; *c != '\0'; ++c)
             *c = static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
 
@@ -187,4 +187,34 @@ uint32_t writeInteractive(uint32_t address, int itemSize)
             address += static_cast<uint32_t>(itemSize);
         }
     }
+}
+
+int dumpByteCommand(CommandArgs& args)
+{
+    return dumpCommand(args.argc, args.first, args.second, 1);
+}
+
+int dumpWordCommand(CommandArgs& args)
+{
+    return dumpCommand(args.argc, args.first, args.second, 2);
+}
+
+int dumpLongCommand(CommandArgs& args)
+{
+    return dumpCommand(args.argc, args.first, args.second, 4);
+}
+
+int writeByteCommand(CommandArgs& args)
+{
+    return writeCommand(args.argc, args.first, args.second, 1);
+}
+
+int writeWordCommand(CommandArgs& args)
+{
+    return writeCommand(args.argc, args.first, args.second, 2);
+}
+
+int writeLongCommand(CommandArgs& args)
+{
+    return writeCommand(args.argc, args.first, args.second, 4);
 }

@@ -4,8 +4,8 @@
 
 #include <memory>
 
+#include "link/port.h"
 #include "sim/board.h"
-#include "src/link/port.h"
 
 namespace quill {
 

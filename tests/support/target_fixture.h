@@ -1,5 +1,6 @@
-// Shared set-up for the target tests: a scripted monitor on the port, an empty
-// cache, fresh command positions, a fake keyboard and console output capture.
+// Shared set-up for the target and command tests: a scripted monitor on the
+// port, an empty cache, fresh command positions, a fake keyboard and console
+// output capture.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,10 +12,14 @@
 
 #include "link/packet.h"
 #include "link/serial.h"
+#include "link/transaction.h"
 #include "support/fake_console.h"
 #include "support/scripted_port.h"
 #include "target/memory.h"
-#include "target/memory_commands.h"
+#include "commands/command_line.h"
+#include "commands/memory_commands.h"
+#include "disasm/listing.h"
+#include "shell/console.h"
 
 inline Bytes be32(uint32_t v)
 {
@@ -50,8 +55,11 @@ protected:
         setComPort(std::move(p));
         rxTimeout = 0;
         resetPacketBuffer();
+        resetTargetInfo();
         clearMemCache();
         resetMemoryCommands();
+        resetListing();
+        setLineReader(inputLine);
         auto c = std::make_unique<FakeConsole>();
         keyboard = c.get();
         setConsole(std::move(c));
@@ -63,6 +71,15 @@ protected:
         std::fflush(stdout);
         testing::internal::GetCapturedStdout();
         setComPort(nullptr);
+        setConsole(nullptr);
+    }
+
+    // A typed command line, as the loop runs it; the handler's outcome.
+    int run(const std::string& line)
+    {
+        ParsedLine parsed;
+        parseLine(line.c_str(), &parsed);
+        return dispatchCommand(&parsed);
     }
 
     // A fresh start for the next row of a table-driven test.

@@ -1,19 +1,11 @@
-// The target's flash as the loader sees it: its erase blocks, the host image
-// a load is assembled in, and the 128-byte pieces it is programmed in.
+// The target's flash as the loader sees it: the host image a load is
+// assembled in, and the 128-byte pieces it is programmed in.
 #pragma once
 
 #include <cstdint>
 
-struct FlashBlock {
-    uint32_t start;
-    uint32_t size;
-    int32_t number; // -1 ends the table
-};
+#include "flash/flash.h"
 
-// Blocks 0-9 of the 128 KB flash, in address order.
-extern const FlashBlock flashBlockTable[];
-
-constexpr uint32_t kFlashPieceSize = 128;
 // Blocks 0 and 1 hold the monitor; a load starts above them.
 constexpr uint32_t kFlashLoadStart = 0x2000;
 constexpr uint32_t kFlashEnd = 0x20000;
@@ -25,7 +17,5 @@ constexpr uint32_t kImageBufferSize = 0x20000;
 // RAM load for the image's lowest address + i.
 extern uint8_t imageBuffer[kImageBufferSize];
 
-// The number of the block that holds address, or -1 outside flash.
-int blockOf(uint32_t address);
-// Whether all kFlashPieceSize bytes read 0xFF, the erased value.
+// Whether all kFlashPiece bytes read 0xFF, the erased value.
 bool isBlankPiece(const uint8_t* piece);

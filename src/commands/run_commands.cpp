@@ -1,21 +1,16 @@
-#include "target/run_control.h"
-
+// G and S: running and stepping the target program. Running arrives with the
+// board's CPU; until then the commands say so.
 #include <cstdio>
 
-// Running the target arrives with the board's CPU; until then the commands say so.
+#include "commands/handlers.h"
 
-int execTarget()
-{
-    return -1;
-}
-
-int goTarget()
+int goCommand(CommandArgs&)
 {
     std::printf("G: running the target is not available in this build yet.\n");
     return -1;
 }
 
-int stepTarget(int, const char*)
+int stepCommand(CommandArgs&)
 {
     std::printf("S: stepping the target is not available in this build yet.\n");
     return -1;

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "flash/flash_blocks.h"
+#include "flash/load_image.h"
 
 namespace {
 
@@ -30,11 +30,11 @@ TEST(FlashBlocks, BlockOfAtEveryBoundary)
 
 TEST(FlashBlocks, ABlankPieceIsAllErasedBytes)
 {
-    uint8_t piece[kFlashPieceSize + 1];
+    uint8_t piece[kFlashPiece + 1];
     std::memset(piece, 0xFF, sizeof piece);
-    piece[kFlashPieceSize] = 0; // the byte after the piece is not part of it
+    piece[kFlashPiece] = 0; // the byte after the piece is not part of it
     EXPECT_TRUE(isBlankPiece(piece));
-    for (uint32_t i : {0u, kFlashPieceSize - 1}) {
+    for (uint32_t i : {0u, kFlashPiece - 1}) {
         piece[i] = 0xFE;
         EXPECT_FALSE(isBlankPiece(piece)) << i;
         piece[i] = 0xFF;
