@@ -1,11 +1,12 @@
 // FE and FW, which check their arguments against the board's flash before
-// anything is sent, and LO and USR, which are not available yet.
+// anything is sent, and LO and USR, which load a file and write the user flag.
 #include <cstdint>
 #include <cstdio>
 
 #include "commands/handlers.h"
 #include "expr/expression.h"
 #include "flash/flash.h"
+#include "flash/loader.h"
 
 namespace {
 
@@ -51,20 +52,26 @@ int flashWriteCommand(CommandArgs& args)
     return 0;
 }
 
-// Loading S-records and the user flag arrive with the board's flash model;
-// until then the commands say so.
+// LO and USR report their outcome and leave the repeat text alone (the
+// table's rule), so an empty line never starts a second load.
 
 int loadCommand(CommandArgs& args)
 {
-    std::printf("LO: loading S-records is not available in this build yet.\n");
-    std::printf("Error loading %s\n", args.first);
+    if (!loadMOT(args.first)) {
+        std::printf("Error loading %s\n", args.first);
+        return -1;
+    }
+    std::printf("Finished to load %s\n", args.first);
     return 0;
 }
 
 int userFlagCommand(CommandArgs&)
 {
     std::printf("Precede user program execution. Write flag.\n");
-    std::printf("USR: writing the user flag is not available in this build yet.\n");
-    std::printf("Fail to write flag.\n");
+    if (!writeUserFlag()) {
+        std::printf("Fail to write flag.\n");
+        return -1;
+    }
+    std::printf("Succeed.\n");
     return 0;
 }
