@@ -5,29 +5,10 @@
 #include <fstream>
 #include <vector>
 
+#include "support/srecords.h"
 #include "support/target_fixture.h"
 
 namespace {
-
-// One S-record of type (1, 2 or 3) with its count and checksum.
-std::string srec(int type, uint32_t address, const Bytes& data)
-{
-    int addressBytes = type + 1;
-    Bytes body {static_cast<uint8_t>(addressBytes + data.size() + 1)};
-    for (int i = addressBytes - 1; i >= 0; --i)
-        body.push_back(static_cast<uint8_t>(address >> (8 * i)));
-    body.insert(body.end(), data.begin(), data.end());
-    unsigned sum = 0;
-    std::string line = "S" + std::to_string(type);
-    char hex[3];
-    for (uint8_t b : body) {
-        sum += b;
-        std::snprintf(hex, sizeof hex, "%02X", b);
-        line += hex;
-    }
-    std::snprintf(hex, sizeof hex, "%02X", ~sum & 0xFF);
-    return line + hex + "\r\n";
-}
 
 const std::string kPath = testing::TempDir() + "load_" + std::to_string(getpid()) + ".mot";
 
