@@ -93,6 +93,14 @@ TEST_F(Load, IntoFlashAndIntoRam)
     out = type("lo " + ram, "Finished to load " + ram);
     EXPECT_NE(out.find(ram + " : FFFFB000 - FFFFB004\r\n"), std::string::npos) << out;
     type("db 0xffffb000 4", "FFFFB000 DE AD BE EF");
+
+    // objcopy -I binary -O srec --change-addresses 0xFFFFA100 output, its CR LF made LF.
+    std::string objcopy = writeFile("objcopy.mot",
+        "S00A000072616D2E6D6F7437\nS315FFFFA10048656C6C6F2C2052414D20696D61676508\n"
+        "S307FFFFA110210A1E\nS705FFFFA1005B\n");
+    out = type("lo " + objcopy, "Finished to load " + objcopy);
+    EXPECT_NE(out.find(objcopy + " : FFFFA100 - FFFFA112\r\n"), std::string::npos) << out;
+    type("db 0xffffa10e 4", "FFFFA10E 67 65 21 0A");
     quit();
 }
 
