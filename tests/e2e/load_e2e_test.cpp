@@ -147,7 +147,7 @@ TEST_F(Load, UserFlagAndItsBlock)
     type("db 0x1ffff 1", "01FFFF 00 ");
     std::string out = type("usr", "Fail to write flag.\r\n");
     EXPECT_NE(
-        out.find("writeUserFlag:Error(Write fail) at Flash-ROM Write phase(adrs=0001FF80, code="), std::string::npos)
+        out.find("writeUserFlag:Error(Write fail) at Flash-ROM Write phase(adrs=0001FF80, code=E8E8)\r\n"), std::string::npos)
         << out;
 
     std::string file = writeFile("block2.mot", srecImage(0x2000, 0x80));
