@@ -155,18 +155,6 @@ TEST_F(LoadCommand, SetUserFlagErasesBlockNineAndBlankPiecesAreSkipped)
     EXPECT_NE(load(text, steps, 0).find("Block 3-4 erased\nBlock 9(USER-Flag) erased\n"), std::string::npos);
 }
 
-TEST_F(LoadCommand, RamImageGoesStraightToRam)
-{
-    std::string text = srec(3, 0xFFFFA000, pattern(20));
-    std::string printed = load(text,
-        {{memWriteRequest(0xFFFFA000, pattern(16)), ok(MEM_WRITE)},
-            {memWriteRequest(0xFFFFA010, pattern(4, 16)), ok(MEM_WRITE)}},
-        0);
-    EXPECT_EQ(printed,
-        "Flash-ROM write buffer address = FFFFBF80\n" + kPath + " : FFFFA000 - FFFFA014\n\nFinished to load " + kPath +
-            "\n");
-}
-
 // Files refused before any request: the message after the first scan's line.
 TEST_F(LoadCommand, FilesOutsideTheirAreasAreRefusedBeforeAnythingIsSent)
 {
