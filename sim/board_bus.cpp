@@ -6,7 +6,7 @@ namespace {
 
 bool inPeripherals(uint32_t address)
 {
-    return address - kPeripheralBase < kPeripheralSize;
+    return address - kPeripheralBase < kPeripheralSize || address >= kPeripheralHighBase;
 }
 
 } // namespace

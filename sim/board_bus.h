@@ -12,8 +12,10 @@
 
 namespace quill {
 
+// The on-chip peripheral registers lie in two areas, below and above RAM.
 constexpr uint32_t kPeripheralBase = 0xFFFF8000;
 constexpr uint32_t kPeripheralSize = 0x2000;
+constexpr uint32_t kPeripheralHighBase = 0xFFFFC000; // to the end of the address space
 
 class BoardBus : public Bus {
 public:

@@ -31,6 +31,8 @@ uint8_t SciChannel::status()
 
 uint8_t SciChannel::read(uint32_t offset)
 {
+    if (offset & 1)
+        return 0;
     if (offset == SCSSR)
         return status();
     if (offset == SCRDR)
@@ -40,7 +42,7 @@ uint8_t SciChannel::read(uint32_t offset)
 
 void SciChannel::write(uint32_t offset, uint8_t value)
 {
-    if (offset == SCRDR)
+    if ((offset & 1) || offset == SCRDR)
         return;
     if (offset != SCSSR) {
         regs_[offset] = value;

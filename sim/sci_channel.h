@@ -19,17 +19,19 @@
 
 namespace quill {
 
-constexpr uint32_t kSciBase = 0xFFFF81D0; // SCSMR_1
-constexpr uint32_t kSciSize = 8;
+// 8-bit registers at a 2-byte stride; the odd bytes between them are no
+// register: they read 0 and ignore writes.
+constexpr uint32_t kSciBase = 0xFFFFC080; // SCSMR_1
+constexpr uint32_t kSciSize = 0x10;
 enum SciRegister : uint32_t {
-    SCSMR = 0,
-    SCBRR = 1,
-    SCSCR = 2,
-    SCTDR = 3,
-    SCSSR = 4,
-    SCRDR = 5,
-    SCSDCR = 6,
-    SCSPTR = 7,
+    SCSMR = 0x0,
+    SCBRR = 0x2,
+    SCSCR = 0x4,
+    SCTDR = 0x6,
+    SCSSR = 0x8,
+    SCRDR = 0xA,
+    SCSDCR = 0xC,
+    SCSPTR = 0xE,
 };
 
 // SCSSR and SCSCR bits.
@@ -51,6 +53,7 @@ public:
 
     // As the monitor leaves it: 8N1, transmitter and receiver on.
     void reset();
+    // offset from kSciBase, below kSciSize.
     uint8_t read(uint32_t offset);
     void write(uint32_t offset, uint8_t value);
 

@@ -6,11 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
+#include "target/run_control.h"
 
-// G's stop statuses that an empty line continues from.
-constexpr int kStopAbort = 11;
-constexpr int kStopBreak = 12;
+namespace {
 
 char gEmptyText[1] = "";
 LineReader gLineReader = nullptr;

@@ -21,4 +21,9 @@ public:
     // A real device blocks in poll(); the in-process board runs meanwhile; the
     // scripted fake returns at once so time-out tests count polls, not seconds.
     virtual void waitEvent(int maxMs, int consoleFd) = 0;
+
+    // The board's abort switch, for a board this program can reach (the
+    // in-process one): a real board's switch is under the user's hand.
+    virtual bool hasAbortSwitch() { return false; }
+    virtual void pressAbortSwitch() {}
 };

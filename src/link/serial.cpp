@@ -125,6 +125,17 @@ void comIdle(int consoleFd)
         std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
 }
 
+bool comHasAbortSwitch()
+{
+    return gPort && gPort->hasAbortSwitch();
+}
+
+void comPressAbortSwitch()
+{
+    if (gPort)
+        gPort->pressAbortSwitch();
+}
+
 void setComPort(std::unique_ptr<Port> port)
 {
     gPort = std::move(port);

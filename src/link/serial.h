@@ -26,6 +26,11 @@ int comGetByte();
 // console input when consoleFd is not negative.
 void comIdle(int consoleFd = -1);
 
+// Whether the board behind the port has an abort switch the debugger can
+// press (the in-process board), and pressing it.
+bool comHasAbortSwitch();
+void comPressAbortSwitch();
+
 // Installs a port directly (tests, benchmarks); nullptr closes the current one.
 void setComPort(std::unique_ptr<Port> port);
 Port* comPort();

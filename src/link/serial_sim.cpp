@@ -64,6 +64,9 @@ public:
         waitForConsole(maxMs, consoleFd);
     }
 
+    bool hasAbortSwitch() override { return true; }
+    void pressAbortSwitch() override { board_.abortSwitch(); }
+
 private:
     Board& board_;
 };

@@ -5,12 +5,14 @@
 
 #include "commands/command_line.h"
 #include "shell/console.h"
+#include "shell/run_console.h"
 
 static_assert(INPUT_END == kLineInputEnd, "the commands read the console's lines as it gives them");
 
 void commandLoop()
 {
     setLineReader(inputLine);
+    installRunConsole();
     char input[kLineCapacity];
     char repeatLine[kLineCapacity] = "";
     // Kept apart from the input buffer: an empty line with no repeat text runs

@@ -4,34 +4,23 @@
 // returns; a vector whose handler is the monitor's stops the run.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 #include "sim_wire.h"
+#include "support/sh_program.h"
 
 namespace {
 
 using namespace quill;
-
-bool assemble(const std::string& source, const std::string& image)
-{
-    std::string elf = image + ".elf";
-    std::string obj = image + ".o";
-    std::string cmd = "sh4-linux-gnu-as --isa=sh2 -big -o " + obj + " " + source +
-        " && sh4-linux-gnu-ld -EB -Ttext=0 -e 0 -o " + elf + " " + obj + " && sh4-linux-gnu-objcopy -O binary " + elf +
-        " " + image;
-    return system(cmd.c_str()) == 0;
-}
 
 using ProgramTest = BoardTest;
 
 TEST_F(ProgramTest, OwnTrapHandlerReturnsThenAMonitorVectorStops)
 {
     std::string image = testing::TempDir() + "hello_trap.bin";
-    ASSERT_TRUE(assemble(BF_SOURCE_DIR "/tests/sim/programs/hello_trap.s", image));
+    ASSERT_TRUE(assembleFlashImage(BF_SOURCE_DIR "/tests/sim/programs/hello_trap.s", image));
     std::ifstream in(image, std::ios::binary);
     Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_TRUE(board->loadFlashImage(bytes.data(), bytes.size()));

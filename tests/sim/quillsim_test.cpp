@@ -193,8 +193,8 @@ TEST(Quillsim, PacedLineTakesTheWireTime)
 // the line to it, SIGUSR2 (the abort switch) takes it back with the stop report.
 TEST(Quillsim, RunsAFlashProgramUntilTheAbortSwitch)
 {
-    const uint16_t echo[] = {0xD105, 0x8414, 0xC840, 0x89FC, 0x8415, 0x8013, 0x8414,
-                             0xC93F, 0x8014, 0xAFF6, 0x0009, 0x0009, 0xFFFF, 0x81D0};
+    const uint16_t echo[] = {0xD105, 0x8418, 0xC840, 0x89FC, 0x841A, 0x8016, 0x8418,
+                             0xC93F, 0x8018, 0xAFF6, 0x0009, 0x0009, 0xFFFF, 0xC080};
     Bytes image = be32(0x2000) + be32(0xFFFFBF80);
     image.resize(0x2000, 0xFF);
     for (uint16_t w : echo) {

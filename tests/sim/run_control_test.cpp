@@ -17,31 +17,31 @@ using namespace quill;
 // Polls SCSSR; copies each received byte back out through SCTDR.
 const std::initializer_list<uint16_t> kEcho = {
     0xD105, // 2000 MOV.L @(5,PC),R1   (the SCI at 0x2018)
-    0x8414, // 2002 MOV.B @(4,R1),R0   SCSSR
+    0x8418, // 2002 MOV.B @(8,R1),R0   SCSSR
     0xC840, // 2004 TST #0x40,R0       RDRF
     0x89FC, // 2006 BT 2002
-    0x8415, // 2008 MOV.B @(5,R1),R0   SCRDR
-    0x8013, // 200A MOV.B R0,@(3,R1)   SCTDR
-    0x8414, // 200C MOV.B @(4,R1),R0
+    0x841A, // 2008 MOV.B @(10,R1),R0  SCRDR
+    0x8016, // 200A MOV.B R0,@(6,R1)   SCTDR
+    0x8418, // 200C MOV.B @(8,R1),R0
     0xC93F, // 200E AND #0x3F,R0       TDRE and RDRF cleared: send, take the next
-    0x8014, // 2010 MOV.B R0,@(4,R1)
+    0x8018, // 2010 MOV.B R0,@(8,R1)
     0xAFF6, // 2012 BRA 2002
     0x0009, // 2014 NOP
     0x0009, // 2016
-    0xFFFF, // 2018 0xFFFF81D0
-    0x81D0,
+    0xFFFF, // 2018 0xFFFFC080
+    0xC080,
 };
 
 // Prints "Hi", then runs into 2016.
 const std::initializer_list<uint16_t> kHello = {
     0xD107, // 2000 MOV.L @(7,PC),R1   (0x2020)
     0xE048, // 2002 MOV #'H',R0
-    0x8013, 0x8414, 0xC97F, 0x8014, // SCTDR, then TDRE cleared
+    0x8016, 0x8418, 0xC97F, 0x8018, // SCTDR, then TDRE cleared
     0xE069, // 200C MOV #'i',R0
-    0x8013, 0x8414, 0xC97F, 0x8014,
+    0x8016, 0x8418, 0xC97F, 0x8018,
     0x0009, // 2016 NOP
     0xAFFE, // 2018 BRA 2018
-    0x0009, 0x0009, 0x0009, 0xFFFF, 0x81D0, // 2020
+    0x0009, 0x0009, 0x0009, 0xFFFF, 0xC080, // 2020
 };
 
 Bytes stopReport(uint8_t vector)
@@ -84,7 +84,7 @@ TEST_F(RunControlTest, ProgramTextThenTheBreakReport)
     EXPECT_EQ(run(10), (Bytes {0x48, 0x69} + stopReport(12)));
     EXPECT_FALSE(board->busy());
     EXPECT_EQ(reg(22), 0x2016u);
-    EXPECT_EQ(reg(1), 0xFFFF81D0u);
+    EXPECT_EQ(reg(1), 0xFFFFC080u);
     EXPECT_EQ(reg(15), sp);
     // The execution address the monitor put on the stack, SR above it.
     EXPECT_EQ(send(frame(0x00, be32(sp - 8) + Bytes {8})), frame(0x00, be32(0x2000) + be32(0xF0)));

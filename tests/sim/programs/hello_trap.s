@@ -26,11 +26,11 @@ done:
     nop
 ! r0: the character; r1: the SCI. SCTDR, then TDRE cleared.
 putc:
-    mov.b r0, @(3, r1)
-    mov.b @(4, r1), r0
+    mov.b r0, @(6, r1)
+    mov.b @(8, r1), r0
     and #0x7f, r0
     rts
-    mov.b r0, @(4, r1)
+    mov.b r0, @(8, r1)
 handler40:
     sts.l pr, @-r15
     mov #33, r0
@@ -41,7 +41,7 @@ handler40:
     nop
     .align 2
 vbr_addr: .long 0x3000
-sci: .long 0xFFFF81D0
+sci: .long 0xFFFFC080
 msg: .asciz "Hello"
     .org 0x3000 + 4 * 40
     .long handler40
