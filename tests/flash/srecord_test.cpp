@@ -97,6 +97,8 @@ TEST(SRecordRange, RecordRules)
         // A count too small for the address carries no data: its end lies below its address.
         {"S1011000000000000F\n", 0, 0xFFFFFFFF, {1, 0x1000, 0x0FFE, ""}},
         // A count the line cannot hold stops the pass; what came before stands.
+        {"S107100000000000\n", 0, 0xFFFFFFFF,
+            {0, 0xFFFFFFFF, 0, "readMOT():Error not valid S record [S107100000000000](size=7,strlen(s)=16)\n"}},
         {"S107300000000000C8\n" + tooLong + "\r\nS1071000000000000F\n", 0, 0xFFFFFFFF,
             {0, 0x3000, 0x3004, "readMOT():Error not valid S record [" + tooLong + "](size=255,strlen(s)=32)\n"}},
     };
