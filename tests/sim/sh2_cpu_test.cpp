@@ -262,15 +262,15 @@ TEST_F(CpuTest, DataAccessBreaksStopAfterTheAccess)
     }
 }
 
-// CMP/PZ and CMP/PL on either side of zero and at the sign bit.
+// CMP/PZ, CMP/PL and DT on either side of zero and at the sign bit.
 TEST_F(CpuTest, SignTestsAtZero)
 {
-    code(kCode, {0x4011, 0x4015}); // CMP/PZ R0; CMP/PL R0
+    code(kCode, {0x4011, 0x4015, 0x4010}); // CMP/PZ R0; CMP/PL R0; DT R0
     const struct {
         uint32_t r0;
-        bool pz, pl;
-    } rows[] = {{0, true, false}, {1, true, true}, {0xFFFFFFFF, false, false}, {0x7FFFFFFF, true, true},
-        {0x80000000, false, false}};
+        bool pz, pl, dt;
+    } rows[] = {{0, true, false, false}, {1, true, true, true}, {2, true, true, false},
+        {0xFFFFFFFF, false, false, false}, {0x7FFFFFFF, true, true, false}, {0x80000000, false, false, false}};
     for (const auto& row : rows) {
         cpu.regs.pc = kCode;
         cpu.regs.r[0] = row.r0;
@@ -280,6 +280,10 @@ TEST_F(CpuTest, SignTestsAtZero)
         cpu.setT(!row.pl);
         cpu.run(1, nullptr, false);
         EXPECT_EQ(cpu.t(), row.pl) << std::hex << row.r0;
+        cpu.setT(!row.dt);
+        cpu.run(1, nullptr, false);
+        EXPECT_EQ(cpu.t(), row.dt) << std::hex << row.r0;
+        EXPECT_EQ(cpu.regs.r[0], row.r0 - 1);
     }
 }
 
