@@ -157,6 +157,7 @@ TEST(SRecordData, RecordsOutsideTheBoundsAreLeftOutEvenWhenTheirEndWraps)
         // 0xFFFFFFF8 + 16 wraps to 8, which is below the limit: still outside.
         {"S315FFFFFFF800112233445566778899AABBCCDDEEFF00\n", 0, 0, 0xFF},
         {"S30DFFFFFFFC0011223344556677AA\n", 0, 0, 0xFF},
+        {"S306FFFFFFFF11EE\n", 0, 0, 0xFF}, // one byte at the top: its end wraps to 0
         // A later record overwrites an earlier one.
         {"S1071000111111110F\nS10510022222FF\n", 1, 2, 0x22},
         // The count says less than the line holds: only the counted bytes are data.

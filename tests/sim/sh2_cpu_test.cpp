@@ -244,6 +244,7 @@ TEST_F(CpuTest, DataAccessBreaksStopAfterTheAccess)
         {0x6000, 0x66, 0x1234, kCode + 4}, // BBR_MEMRW with the word read
         {0x6000, 0x65, 0x1234, 0}, // byte size wanted, a word read of the same value
         {0x6000, 0x64, 0, kCode + 4}, // BBR_MEMR, any size
+        {0x6000, 0x68, 0, kCode + 6}, // BBR_MEMW: the read before the write does not stop
         {0x6000, 0x6B, 0x55, kCode + 6}, // BBR_MEMWL
         {0x6000, 0x67, 0, 0}, // a longword read never happens there
     };
