@@ -11,8 +11,9 @@ using BreakpointCommands = TargetTest;
 TEST_F(BreakpointCommands, ListingShowsDataOnlyForSizedModesAndNamesUnknownOnes)
 {
     const std::pair<uint16_t, const char*> cases[] = {{0x54, "BBR_PC\n"}, {0x64, "BBR_MEMR\n"}, {0x68, "BBR_MEMW\n"},
-        {0x65, "BBR_MEMRB : 00000055\n"}, {0x6B, "BBR_MEMWL : 00000055\n"}, {0x6C, "BBR_UNKNOWN(0x006C)\n"},
-        {0x165, "BBR_UNKNOWN(0x0165)\n"}};
+        {0x65, "BBR_MEMRB : 00000055\n"}, {0x66, "BBR_MEMRW : 00000055\n"}, {0x67, "BBR_MEMRL : 00000055\n"},
+        {0x69, "BBR_MEMWB : 00000055\n"}, {0x6A, "BBR_MEMWW : 00000055\n"}, {0x6B, "BBR_MEMWL : 00000055\n"},
+        {0x6C, "BBR_UNKNOWN(0x006C)\n"}, {0x165, "BBR_UNKNOWN(0x0165)\n"}};
     for (const auto& c : cases) {
         // The reply: an unexamined byte, the address, the mode and the data.
         Bytes reply =
@@ -30,9 +31,9 @@ TEST_F(BreakpointCommands, ListingShowsDataOnlyForSizedModesAndNamesUnknownOnes)
 
 TEST_F(BreakpointCommands, SetAndClearSendTheirExactRequests)
 {
-    // Slot 1, address 00001000, mode 0054 (an instruction fetch), data 0.
-    port->expect(frame(BRK_WRITE, {1, 0x00, 0x00, 0x10, 0x00, 0x00, 0x54, 0, 0, 0, 0}), frame(BRK_WRITE));
-    EXPECT_EQ(run("bs 1 0x1000"), 0);
+    // Slot 1, address 00001002 (even, not a longword boundary), mode 0054 (an instruction fetch), data 0.
+    port->expect(frame(BRK_WRITE, {1, 0x00, 0x00, 0x10, 0x02, 0x00, 0x54, 0, 0, 0, 0}), frame(BRK_WRITE));
+    EXPECT_EQ(run("bs 1 0x1002"), 0);
     port->expect(frame(BRK_CLEAR, {0}), frame(BRK_CLEAR));
     EXPECT_EQ(run("bc 0"), 0);
     port->expect(frame(BRK_CLEAR, {1}), frame(0x31));

@@ -103,14 +103,16 @@ TEST_F(MemoryCommands, InteractiveWriteSkipsABadWord)
     EXPECT_TRUE(port->finished());
 }
 
-// Word items at the remembered address; the end of input ends the mode too.
+// Word items at the remembered address; a refused over-long line asks again;
+// the end of input ends the mode too.
 TEST_F(MemoryCommands, InteractiveWordsUntilInputEnds)
 {
+    keyboard->typeLine(std::string(300, '1'));
     keyboard->typeLine("1234 ABCDEF");
     keyboard->endInput();
     port->expect(memWriteRequest(0x4000, {0x12, 0x34}), frame(MEM_WRITE, {1}));
     port->expect(memWriteRequest(0x4002, {0xCD, 0xEF}), frame(MEM_WRITE, {1}));
     EXPECT_EQ(run("ww 0x4001"), 0);
-    EXPECT_EQ(output(), "004000:>004004:>");
+    EXPECT_EQ(output(), "004000:>Input line too long (at most 255 characters).\n004000:>004004:>");
     EXPECT_TRUE(port->finished());
 }

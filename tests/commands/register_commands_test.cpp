@@ -9,8 +9,10 @@ using RegisterCommands = TargetTest;
 
 TEST_F(RegisterCommands, FormatSR)
 {
-    const std::pair<uint32_t, const char*> cases[] = {{0x000000F0, "----[M=15]"}, {0x00000301, "MQ-T[M=0]"},
-        {0x00000002, "--S-[M=0]"}, {0xFFFFFC0C, "----[M=0]"}, {0xFFFFFFFF, "MQST[M=15]"}};
+    // Each flag on its own, so that no flag can be shown from another's bit.
+    const std::pair<uint32_t, const char*> cases[] = {{0x00000200, "M---[M=0]"}, {0x00000100, "-Q--[M=0]"},
+        {0x00000002, "--S-[M=0]"}, {0x00000001, "---T[M=0]"}, {0x00000080, "----[M=8]"}, {0x000000F0, "----[M=15]"},
+        {0xFFFFFC0C, "----[M=0]"}, {0xFFFFFFFF, "MQST[M=15]"}};
     for (const auto& c : cases) {
         char text[kSRTextSize];
         formatSR(c.first, text);

@@ -49,6 +49,8 @@ TEST_F(Symbols, WhichLinesMakePairs)
     const std::string a1 = addressLine(0x100), a2 = addressLine(0x200);
     std::string tabbed = a1;
     tabbed[0] = '\t';
+    std::string lastBlankTaken = a1;  // the last of the 34 blank columns
+    lastBlankTaken[33] = '0';
     const std::string name63(63, 'n'), name64(64, 'm');
     struct Case {
         std::string contents;
@@ -63,6 +65,7 @@ TEST_F(Symbols, WhichLinesMakePairs)
         // Rejected: one leading space or a tab, tabs, upper-case flags, short lines.
         {" x\n" + a1 + "\tx\n" + a1, ""},
         {nameLine("x") + tabbed + a2, "x@200 "},
+        {nameLine("x") + lastBlankTaken + a2, "x@200 "},
         {nameLine("x") + addressLine(0x100, 'L') + addressLine(0x200, 'G') + a2, "x@200 "},
         {nameLine("x") + a1.substr(0, 61) + "\n" + a2, "x@200 "},
         // A field that passes the line test but holds no number drops the pair.

@@ -97,6 +97,8 @@ TEST(SRecordRange, RecordRules)
         // A count too small for the address carries no data: its end lies below its address.
         {"S1011000000000000F\n", 0, 0xFFFFFFFF, {1, 0x1000, 0x0FFE, ""}},
         // A count the line cannot hold stops the pass; what came before stands.
+        {"S107100000000000\n", 0, 0xFFFFFFFF,
+            {0, 0xFFFFFFFF, 0, "readMOT():Error not valid S record [S107100000000000](size=7,strlen(s)=16)\n"}},
         {"S107300000000000C8\n" + tooLong + "\r\nS1071000000000000F\n", 0, 0xFFFFFFFF,
             {0, 0x3000, 0x3004, "readMOT():Error not valid S record [" + tooLong + "](size=255,strlen(s)=32)\n"}},
     };
@@ -155,6 +157,7 @@ TEST(SRecordData, RecordsOutsideTheBoundsAreLeftOutEvenWhenTheirEndWraps)
         // 0xFFFFFFF8 + 16 wraps to 8, which is below the limit: still outside.
         {"S315FFFFFFF800112233445566778899AABBCCDDEEFF00\n", 0, 0, 0xFF},
         {"S30DFFFFFFFC0011223344556677AA\n", 0, 0, 0xFF},
+        {"S306FFFFFFFF11EE\n", 0, 0, 0xFF}, // one byte at the top: its end wraps to 0
         // A later record overwrites an earlier one.
         {"S1071000111111110F\nS10510022222FF\n", 1, 2, 0x22},
         // The count says less than the line holds: only the counted bytes are data.

@@ -19,8 +19,8 @@ const ReceiveRow receiveRows[] = {
     // The checksum is not checked here, and an ETX value does not end a frame.
     {"BadChecksumAndEtxValues", {0x02, 0x04, 0x60, 0x03, 0x03, 0x00, 0x03}, 4, "", 0, FLASH_ERASE},
     {"TextEchoedControlBytesDropped",
-     Bytes{'H', 'i', 0x07, '\r', '\n', 0x00, 0x1B, 0x09, 0x03, 0x7F, 0xFF, '!'} + frame(GET_VERSION), 2,
-     "Hi\r\n\x7F\xFF!", 0, GET_VERSION},
+     Bytes{'H', 'i', ' ', 0x07, '\r', '\n', 0x00, 0x1B, 0x09, 0x1F, 0x03, 0x7F, 0xFF, '!'} + frame(GET_VERSION), 2,
+     "Hi \r\n\x7F\xFF!", 0, GET_VERSION},
     {"Silence", {}, -1, "", 0, 0},
     {"OnlyText", {'o', 'k', '\n'}, -1, "ok\n", 0, 0},
     {"StxThenSilence", {0x02}, -2, "", 0, 0},

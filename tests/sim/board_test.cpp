@@ -25,4 +25,14 @@ TEST(BoardReset, VectorTableOrDefaults)
     }
 }
 
+// An image may fill the flash exactly, never more.
+TEST(BoardFlashImage, FillsTheFlashAtMost)
+{
+    Board board;
+    Bytes image(kFlashSize, 0x5A);
+    EXPECT_TRUE(board.loadFlashImage(image.data(), image.size()));
+    image.push_back(0);
+    EXPECT_FALSE(board.loadFlashImage(image.data(), image.size()));
+}
+
 }  // namespace

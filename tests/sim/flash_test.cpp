@@ -100,7 +100,12 @@ TEST_F(FlashTest, ProgrammingNeedsAnErasedPieceAndTheRightAddresses)
     std::memset(board->memory().ram(), 0, 128);
     EXPECT_EQ(send(flashWrite(0xFFFFA000, 0x2000)), ng(0x61, kErrorNotErased));
     EXPECT_EQ(flashBytes(0x2000, 128), ramBytes(0xFFFFBF80, 128));
-    EXPECT_EQ(changes, 4);
+    // Only the first byte programmed is enough to refuse the piece.
+    std::memset(board->memory().ram(), 0xFF, 128);
+    board->memory().ram()[0] = 0x00;
+    EXPECT_EQ(send(flashWrite(0xFFFFA000, 0x2100)), frame(0x61, {1}));
+    EXPECT_EQ(send(flashWrite(0xFFFFA000, 0x2100)), ng(0x61, kErrorNotErased));
+    EXPECT_EQ(changes, 5);
 }
 
 TEST_F(FlashTest, FlashOutlivesResetAndPowerCycle)

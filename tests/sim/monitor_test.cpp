@@ -81,6 +81,7 @@ TEST_F(MonitorTest, WritesStoreExactlyTheirBytesOrNothing)
     EXPECT_EQ(Bytes(board->memory().flash() + 0x1FFE, board->memory().flash() + 0x2003), Bytes(5, 0xFF));
     // Count and data that disagree, no count, counts outside 1-16.
     EXPECT_EQ(send(frame(0x01, be32(0xFFFFA000) + Bytes{4, 1, 2, 3})), ng(0x01, kErrorPayloadSize));
+    EXPECT_EQ(send(frame(0x01, be32(0xFFFFA000) + Bytes{2, 1, 2, 3})), ng(0x01, kErrorPayloadSize));
     EXPECT_EQ(send(frame(0x01, be32(0xFFFFA000))), ng(0x01, kErrorPayloadSize));
     EXPECT_EQ(send(frame(0x01, be32(0xFFFFA000) + Bytes{0})), ng(0x01, kErrorArgument));
     EXPECT_EQ(send(frame(0x01, be32(0xFFFFA000) + Bytes{17} + Bytes(17, 1))), ng(0x01, kErrorArgument));

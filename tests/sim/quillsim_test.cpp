@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -27,15 +28,26 @@ bool readable(int fd, int ms)
     return poll(&p, 1, ms) > 0;
 }
 
+// One line of output, each byte waited for at most 5 s; what came when the wait ran out.
+std::string lineFrom(int fd)
+{
+    std::string line;
+    char c;
+    while (readable(fd, 5'000) && read(fd, &c, 1) == 1 && c != '\n')
+        line += c;
+    return line;
+}
+
 // A running quillsim, its errors dropped. The shell prints its own pid, then
 // becomes quillsim; the first line quillsim prints (the device path) follows.
 struct Simulator {
     explicit Simulator(const std::string& args)
         : out(popen(("echo $$; exec " BF_BINARY_DIR "/quillsim " + args + " 2>/dev/null").c_str(), "r"))
     {
-        char line[256] = {};
-        if (out != nullptr && fscanf(out, "%d", &pid) == 1 && fgetc(out) == '\n' && fgets(line, sizeof line, out))
-            firstLine.assign(line, strcspn(line, "\n"));
+        if (out == nullptr)
+            return;
+        pid = atoi(lineFrom(fileno(out)).c_str());
+        firstLine = lineFrom(fileno(out));
     }
     ~Simulator()
     {
@@ -44,8 +56,19 @@ struct Simulator {
         if (out != nullptr)
             pclose(out);
     }
+    // The exit code; a simulator still running 5 s after its last output is killed (-1).
     int exitStatus()
     {
+        char drained[256];
+        for (;;) {
+            if (!readable(fileno(out), 5'000)) {
+                if (pid > 0)
+                    kill(pid, SIGKILL);
+                break;
+            }
+            if (read(fileno(out), drained, sizeof drained) <= 0)
+                break;
+        }
         int status = pclose(out);
         out = nullptr;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -138,7 +161,13 @@ TEST(Quillsim, ExclusiveUseEndsWithTheHost)
         _exit(0);
     }
     int status = -1;
-    waitpid(child, &status, 0);
+    for (int waited = 0; waitpid(child, &status, WNOHANG) == 0; waited += 10) {
+        if (waited >= 20'000) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+        }
+        usleep(10'000);
+    }
     EXPECT_EQ(status, 0) << "exit " << WEXITSTATUS(status) << ": 20/21 open refused in session 0/1, 40/41 no reply";
 }
 

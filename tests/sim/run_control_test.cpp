@@ -8,6 +8,7 @@
 #include <initializer_list>
 
 #include "sim/monitor.h"
+#include "sim/sci_channel.h"
 #include "sim_wire.h"
 
 namespace {
@@ -125,6 +126,7 @@ TEST_F(RunControlTest, ExceptionsForTheMonitorAndResets)
         {{0x0009, 0xC321}, 0xFFFFBF80, stopReport(33), 0x2004}, // TRAPA #33: the monitor's vector table
         {{0xFFFF}, 0xFFFFBF80, stopReport(4), 0x2000},
         {{0x0009}, 0xFFFFA004, stopReport(9), 0x2000}, // no room for the frame: nothing runs
+        {{0x0009}, 0xFFFFBF82, stopReport(9), 0x2000}, // a stack off its longword boundary
     };
     // The image's own entry for vector 33 names a handler; with VBR 0 the
     // table is the monitor's all the same.
@@ -162,6 +164,26 @@ TEST_F(RunControlTest, ExceptionsForTheMonitorAndResets)
     EXPECT_FALSE(board->busy());
     EXPECT_EQ(send({}), frame(0x50, {1}));
     EXPECT_EQ(send(frame(0x12)), frame(0x12, {1, 0, 3}));
+}
+
+// A program that prints faster than the host reads waits once the host is a
+// backlog behind; a byte taken by the host makes room again.
+TEST(SciTransmit, WaitsWhileTheHostIsABacklogBehind)
+{
+    SerialChannel line;
+    SciChannel sci(line);
+    auto print = [&] {
+        sci.write(SCTDR, 'x');
+        sci.write(SCSSR, sci.read(SCSSR) & ~kSsrTdre);
+    };
+    for (size_t i = 0; i < kLineBacklog; ++i)
+        print();
+    EXPECT_EQ(sci.read(SCSSR) & (kSsrTdre | kSsrTend), 0);
+    print();
+    EXPECT_EQ(line.toHost.size(), kLineBacklog);
+    uint8_t taken;
+    line.toHost.take(&taken, 1);
+    EXPECT_EQ(sci.read(SCSSR) & kSsrTdre, kSsrTdre);
 }
 
 } // namespace

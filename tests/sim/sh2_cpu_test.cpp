@@ -242,8 +242,9 @@ TEST_F(CpuTest, DataAccessBreaksStopAfterTheAccess)
         {0x6100, 0x69, 0x56, 0}, // another byte value: no break
         {0x6100, 0x68, 0x00, kCode + 2}, // BBR_MEMW, any size: data not used
         {0x6000, 0x66, 0x1234, kCode + 4}, // BBR_MEMRW with the word read
-        {0x6000, 0x65, 0x12, 0}, // byte size wanted, a word read
+        {0x6000, 0x65, 0x1234, 0}, // byte size wanted, a word read of the same value
         {0x6000, 0x64, 0, kCode + 4}, // BBR_MEMR, any size
+        {0x6000, 0x68, 0, kCode + 6}, // BBR_MEMW: the read before the write does not stop
         {0x6000, 0x6B, 0x55, kCode + 6}, // BBR_MEMWL
         {0x6000, 0x67, 0, 0}, // a longword read never happens there
     };
@@ -259,6 +260,31 @@ TEST_F(CpuTest, DataAccessBreaksStopAfterTheAccess)
         if (row.wantPc) {
             EXPECT_EQ(cpu.regs.pc, row.wantPc) << std::hex << row.mode;
         }
+    }
+}
+
+// CMP/PZ, CMP/PL and DT on either side of zero and at the sign bit.
+TEST_F(CpuTest, SignTestsAtZero)
+{
+    code(kCode, {0x4011, 0x4015, 0x4010}); // CMP/PZ R0; CMP/PL R0; DT R0
+    const struct {
+        uint32_t r0;
+        bool pz, pl, dt;
+    } rows[] = {{0, true, false, false}, {1, true, true, true}, {2, true, true, false},
+        {0xFFFFFFFF, false, false, false}, {0x7FFFFFFF, true, true, false}, {0x80000000, false, false, false}};
+    for (const auto& row : rows) {
+        cpu.regs.pc = kCode;
+        cpu.regs.r[0] = row.r0;
+        cpu.setT(!row.pz);
+        cpu.run(1, nullptr, false);
+        EXPECT_EQ(cpu.t(), row.pz) << std::hex << row.r0;
+        cpu.setT(!row.pl);
+        cpu.run(1, nullptr, false);
+        EXPECT_EQ(cpu.t(), row.pl) << std::hex << row.r0;
+        cpu.setT(!row.dt);
+        cpu.run(1, nullptr, false);
+        EXPECT_EQ(cpu.t(), row.dt) << std::hex << row.r0;
+        EXPECT_EQ(cpu.regs.r[0], row.r0 - 1);
     }
 }
 
