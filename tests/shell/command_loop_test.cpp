@@ -96,17 +96,6 @@ TEST_F(Repeat, EnterContinuesOrRepeatsAsTheCommandLeftIt)
                        ">Invalid block number 99\n>");
 }
 
-// G cannot stop the target yet, so its stop statuses (11 aborted, 12 at a
-// break) are not reachable by typing; what Enter does after each is fixed here.
-TEST(RepeatAfterG, AbortContinuesBreakStepsOtherwiseNothing)
-{
-    const CommandRow* g = lookupCommand("G");
-    ASSERT_NE(g, nullptr);
-    EXPECT_STREQ(repeatTextFor(g, 11), "g");
-    EXPECT_STREQ(repeatTextFor(g, 12), "s");
-    EXPECT_STREQ(repeatTextFor(g, 13), "");
-}
-
 // R always leaves "r": Enter after any R form shows every register.
 TEST_F(Repeat, EnterAfterRShowsTheRegisters)
 {
