@@ -25,7 +25,7 @@ TEST(TabAtThePrompt, CompletesCommandsAndSymbolsAndOtherwiseSeparates)
         {"db _sta\t+2,,1\r", "\n00200A FF    "}, // no blank after it: the expression goes on
         {"db _start\t2\r", "\n002008 FF FF    "}, // a whole symbol: the Tab separates
         {"db _p\t\t", "_put_decimal  _puts  _putc\r\n"}, // the common start, then the list
-        {"c\r", "\n0020AC FF FF    "},  // the size of the dump before
+        {"c\r", "\n0020AC FF FF    "}, // the size of the dump before
         {"d\t", "DB  DW  DL  DA\r\n"},
     };
     Child bf;
