@@ -15,8 +15,10 @@
 #include <unistd.h>
 
 #include <memory>
+#include <string>
 
 #include "sim/host_watch.h"
+#include "sim/line_faults.h"
 #include "sim/line_pacer.h"
 
 namespace quill {
@@ -102,8 +104,10 @@ bool makeLink(const char* linkPath, const char* device)
 
 class Server {
 public:
-    Server(Board& board, int master, int slave, HostWatch& watch, bool once, LinePacer* pacer)
-        : board_(board), master_(master), slave_(slave), watch_(watch), once_(once), pacer_(pacer)
+    Server(Board& board, int master, int slave, HostWatch& watch, bool once, LinePacer* pacer, LineFaults* faults,
+           int faultFd)
+        : board_(board), master_(master), slave_(slave), watch_(watch), once_(once), pacer_(pacer), faults_(faults),
+          faultFd_(faultFd)
     {
     }
 
@@ -118,7 +122,7 @@ public:
                 abortRequested = 0;
                 board_.abortSwitch();
             }
-            if (!serveOnce())
+            if (!serveOnce() || faults_->hungUp())
                 return;
         }
     }
@@ -130,18 +134,21 @@ private:
     bool serveOnce()
     {
         // Paced, bytes for the host wait for their time, not for the device.
-        bool sending = watch_.present() && board_.pendingToHost() > 0 && (!pacer_ || pacer_->blocked());
+        const size_t pending = board_.pendingToHost() + faults_->pendingToHost();
+        bool sending = watch_.present() && pending > 0 && (!pacer_ || pacer_->blocked());
         bool taking = !pacer_ || pacer_->wantsInput();
-        struct pollfd p[3] = {
+        // A descriptor of -1 is not watched.
+        struct pollfd p[4] = {
             {master_, static_cast<short>((taking ? POLLIN : 0) | (sending ? POLLOUT : 0)), 0},
             {wakePipe[0], POLLIN, 0},
             {watch_.fd(), POLLIN, 0},
+            {faultFd_, POLLIN, 0},
         };
         bool busy = board_.busy();
         int64_t timeout = busy ? 0 : board_.monitor().assembling() ? static_cast<int64_t>(kFrameSilenceMs) * 1000000 : -1;
         if (pacer_)
             timeout = pacer_->timeout(monotonicNs(), timeout);
-        int n = pollNs(p, watch_.fd() >= 0 ? 3 : 2, timeout);
+        int n = pollNs(p, 4, timeout);
         if (n < 0)
             return errno == EINTR;
         if (busy)
@@ -153,6 +160,8 @@ private:
         }
         if (p[1].revents & POLLIN)
             drainFd(wakePipe[0]);
+        if (p[3].revents & POLLIN)
+            readFaults();
         // Arrivals and departures first: bytes a new host has already sent
         // must not be taken for the end of the old host's frame.
         if (p[2].revents & POLLIN) {
@@ -167,6 +176,8 @@ private:
         if (p[0].revents & POLLIN) {
             uint8_t buf[4096];
             ssize_t got = read(master_, buf, sizeof buf);
+            if (got > 0)
+                got = static_cast<ssize_t>(faults_->fromHost(buf, static_cast<size_t>(got), board_));
             if (got > 0 && pacer_)
                 pacer_->received(buf, static_cast<size_t>(got), monotonicNs());
             else if (got > 0)
@@ -207,7 +218,7 @@ private:
     // takes it; with nobody on the line it goes nowhere.
     bool flush()
     {
-        ByteQueue& q = board_.line().toHost;
+        ByteQueue& q = faults_->toHost(board_);
         if (!watch_.present()) {
             q.clear();
             return true;
@@ -235,7 +246,45 @@ private:
     HostWatch& watch_;
     bool once_;
     LinePacer* pacer_;
+    LineFaults* faults_;
+    int faultFd_;
+    std::string faultText_;
+
+    // Lines from the fault FIFO; each one that parses sets the fault.
+    void readFaults()
+    {
+        char buf[256];
+        ssize_t got;
+        while ((got = read(faultFd_, buf, sizeof buf)) > 0)
+            faultText_.append(buf, static_cast<size_t>(got));
+        size_t end;
+        while ((end = faultText_.find('\n')) != std::string::npos) {
+            std::string line = faultText_.substr(0, end);
+            faultText_.erase(0, end + 1);
+            FaultSetting setting;
+            if (parseFault(line.c_str(), &setting))
+                faults_->set(setting);
+            else
+                fprintf(stderr, "quillsim: unknown fault %s\n", line.c_str());
+        }
+    }
 };
+
+// The FIFO is held open for writing too, so that it never reads as ended
+// (and wakes the loop for nothing) while no writer has it open.
+int openFaultFifo(const char* path)
+{
+    struct stat st;
+    if (lstat(path, &st) != 0 && mkfifo(path, 0600) != 0) {
+        fprintf(stderr, "quillsim: cannot make %s: %s\n", path, strerror(errno));
+        return -1;
+    }
+    if (lstat(path, &st) != 0 || !S_ISFIFO(st.st_mode)) {
+        fprintf(stderr, "quillsim: %s is not a FIFO\n", path);
+        return -1;
+    }
+    return open(path, O_RDWR | O_NONBLOCK);
+}
 
 }  // namespace
 
@@ -273,10 +322,26 @@ int servePty(Board& board, const PtyOptions& options)
     printf("%s\n", device);
     fflush(stdout);
 
+    LineFaults faults;
+    FaultSetting setting;
+    if (options.fault != nullptr) {
+        if (!parseFault(options.fault, &setting)) {
+            fprintf(stderr, "quillsim: unknown fault %s\n", options.fault);
+            return 1;
+        }
+        faults.set(setting);
+    }
+    int faultFd = -1;
+    if (options.faultFifo != nullptr && (faultFd = openFaultFifo(options.faultFifo)) < 0)
+        return 1;
+
     std::unique_ptr<LinePacer> pacer;
     if (options.baud > 0)
         pacer = std::make_unique<LinePacer>(options.baud);
-    Server(board, master, slave, watch, options.once, pacer.get()).run();
+    Server(board, master, slave, watch, options.once, pacer.get(), &faults, faultFd).run();
+
+    if (faultFd >= 0)
+        close(faultFd);
 
     if (options.linkPath != nullptr)
         unlink(options.linkPath);

@@ -17,6 +17,7 @@ void usage(FILE* out, const char* program)
 {
     fprintf(out,
             "usage: %s --pty [--link PATH] [--flash FILE] [--flash-file PATH] [--baud RATE] [--once]\n"
+            "       [--fault SPEC] [--fault-fifo PATH]\n"
             "  --pty         serve the board on a new pseudo-terminal; its device\n"
             "                path is the first line written to standard output\n"
             "  --link PATH   also make PATH a symbolic link to that device (removed on exit)\n"
@@ -27,6 +28,13 @@ void usage(FILE* out, const char* program)
             "  --baud RATE   hold the line to RATE bits/s, ten bits per byte (1200-4000000)\n"
             "  --once        exit when the host closes the device, instead of waiting\n"
             "                for the next host\n"
+            "  --fault SPEC  a fault on the line from the start, one of: off,\n"
+            "                drop:RATE[:SEED], garble:RATE[:SEED] (RATE 0-1 per byte, either\n"
+            "                way), bad-checksum, restart-request, restart-reply (once each),\n"
+            "                silent, hangup\n"
+            "  --fault-fifo PATH\n"
+            "                make PATH a FIFO; each line written to it (a SPEC as above,\n"
+            "                blanks allowed for ':') sets the fault anew\n"
             "  --help        show this text\n"
             "SIGUSR1 presses the board's reset switch, SIGUSR2 its abort switch (NMI);\n"
             "SIGTERM and SIGINT stop the simulator.\n",
@@ -90,6 +98,10 @@ int main(int argc, char** argv)
             options.once = true;
         } else if ((strcmp(a, "--link") == 0 || strcmp(a, "--flash") == 0) && i + 1 < argc) {
             (a[2] == 'l' ? options.linkPath : flashPath) = argv[++i];
+        } else if (strcmp(a, "--fault") == 0 && i + 1 < argc) {
+            options.fault = argv[++i];
+        } else if (strcmp(a, "--fault-fifo") == 0 && i + 1 < argc) {
+            options.faultFifo = argv[++i];
         } else if (strcmp(a, "--flash-file") == 0 && i + 1 < argc) {
             flashFile = argv[++i];
         } else if (strcmp(a, "--baud") == 0 && i + 1 < argc && parseBaud(argv[i + 1], options.baud)) {

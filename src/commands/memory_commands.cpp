@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "commands/handlers.h"
+#include "commands/help_text.h"
 #include "expr/expression.h"
 #include "target/memory.h"
 
@@ -56,8 +57,14 @@ void printDumpLine(uint32_t address, const uint8_t* data, int length, int itemSi
     }
     for (int i = items; i < kMemChunk / itemSize; ++i)
         std::printf("%*s", itemSize * 2 + 1, "");
-    for (int i = 0; i < length; ++i)
-        std::putchar(data[i] < 0x20 ? '.' : data[i]);
+    // A lone byte of 0x80 or more is no character in UTF-8: the terminal would
+    // show a replacement or swallow the bytes after it and shift the column.
+    // The console's encoding is the one start-up chose for the help text.
+    const bool utf8 = helpEncoding() == HelpEncoding::Utf8;
+    for (int i = 0; i < length; ++i) {
+        const uint8_t byte = data[i];
+        std::putchar(byte < 0x20 || (utf8 && byte >= 0x80) ? '.' : byte);
+    }
     std::putchar('\n');
 }
 

@@ -118,12 +118,16 @@ static uint32_t callWithArgument(const char* name, uint32_t (*lookup)(uint32_t))
     return value;
 }
 
-// All three widths read four bytes. readMem reports no failure, so the buffer
-// starts cleared: bytes the target never sent read as zero, not as stack junk.
+// All three widths read four bytes. A read that failed (and has been
+// reported) fails the expression: a value nobody read must never be written
+// to the target or taken for an address.
 static uint32_t readLongAt(uint32_t address)
 {
     uint8_t bytes[4] = {0, 0, 0, 0};
-    readMem(address, 4, bytes);
+    if (!readMem(address, 4, bytes)) {
+        exprError = 1;
+        return 0;
+    }
     return static_cast<uint32_t>(bytes[0]) << 24 | static_cast<uint32_t>(bytes[1]) << 16 |
            static_cast<uint32_t>(bytes[2]) << 8 | bytes[3];
 }

@@ -138,13 +138,18 @@ int receivePacket()
     }
     pb.frame[0] = STX;
 
-    const int len = comGetByte();
+    // The wait for a reply has no end, but once its STX is in, the rest of
+    // a frame follows within milliseconds at any baud rate: a longer silence
+    // means a byte was lost on the line, and waiting on for it would hold
+    // the debugger until the board happened to send more.
+    const int gap = rxTimeout > 0 ? rxTimeout : kFrameGapPolls;
+    const int len = comGetByteWithin(gap);
     if (len < 0 || len > kMaxLen)
         return -2;
     pb.frame[1] = static_cast<uint8_t>(len);
 
     for (int i = 0; i <= len; ++i) {
-        byte = comGetByte();
+        byte = comGetByteWithin(gap);
         if (byte < 0)
             return -3;
         pb.frame[2 + i] = static_cast<uint8_t>(byte);

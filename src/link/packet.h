@@ -57,6 +57,10 @@ void packetEnd();
 // Sends frame[0] through frame[LEN + 2] in a single port write.
 void sendPacket();
 
+// Silence inside a frame, once its STX came, that ends the receive with -2 or
+// -3 even while rxTimeout is 0 (a whole frame takes under 300 ms at 1200 baud).
+constexpr int kFrameGapPolls = 100;
+
 // LEN of the frame received, or -1 (no STX), -2 (no or bad LEN), -3 (short
 // frame), -4 (no ETX). Text bytes (0x20 and above, CR, LF) seen while hunting
 // for STX are echoed to stdout; other control bytes are dropped. The checksum

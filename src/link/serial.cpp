@@ -102,9 +102,13 @@ void comPutByte(uint8_t byte)
 // without limit.
 int comGetByte()
 {
+    return comGetByteWithin(rxTimeout);
+}
+
+int comGetByteWithin(int budget)
+{
     if (!gPort)
         return -1;  // nothing will ever arrive
-    const int budget = rxTimeout;
     for (int waited = 0;; ++waited) {
         if (comAvailable() > 0) {
             uint8_t byte = 0;

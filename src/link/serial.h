@@ -21,6 +21,8 @@ int comWrite(const uint8_t* bytes, int count);
 int comRead(uint8_t* buffer, int count);
 void comPutByte(uint8_t byte);
 int comGetByte();
+// As comGetByte, with its own budget of empty polls instead of rxTimeout.
+int comGetByteWithin(int polls);
 
 // One empty poll of at most kPollMs; wakes early for a port byte, or for
 // console input when consoleFd is not negative.

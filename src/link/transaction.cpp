@@ -36,10 +36,23 @@ void restartHandshake()
         std::fputs("Error. Target restarted but bad responce\n", stdout);
 }
 
+// receivePacket, with a frame whose checksum is wrong refused: the plain
+// receive does not look at it, and a garbled byte would pass for data.
+int receiveChecked()
+{
+    const int received = receivePacket();
+    if (received <= 0)
+        return received;
+    uint8_t sum = 0;
+    for (int i = 1; i <= received + 1; ++i)
+        sum = static_cast<uint8_t>(sum + packetBuffer.frame[i]);
+    return sum == 0 ? received : kBadChecksum;
+}
+
 // waitResponse with the frame's receive result kept for the caller.
 int waitReply(uint8_t expected, int* received)
 {
-    *received = receivePacket();
+    *received = receiveChecked();
     if (*received <= 0) {
         std::fputs("Error waiting packet receive.\n", stdout);
         return -1;
@@ -74,7 +87,7 @@ ExchangeStatus exchange(uint8_t expected, int minPayload, ReplyWait wait, Reply*
         if (result == TARGET_RESTARTED)
             return EXCHANGE_RESTARTED;
     } else {
-        reply->received = receivePacket();
+        reply->received = receiveChecked();
         if (reply->received <= 0)
             return EXCHANGE_NO_FRAME;
         reply->code = packetGetByte();

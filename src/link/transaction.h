@@ -21,6 +21,10 @@ void resetTargetInfo();
 // returning that code as it is would read as success.
 constexpr int kUnexpectedZeroReply = 0x100;
 
+// The receive result given for a frame whose checksum is wrong: its bytes
+// are not what the board sent, so it is no reply.
+constexpr int kBadChecksum = -5;
+
 // 0 when the expected reply arrived (its CMD taken, so the next getter yields
 // the first payload field), -1 when no frame could be received, 0x50 after a
 // restart handshake, kUnexpectedZeroReply for an unexpected CMD 0x00,
@@ -44,7 +48,7 @@ enum ReplyWait { PLAIN_RECEIVE, WAIT_RESPONSE };
 
 // What came back, for the caller's own failure message.
 struct Reply {
-    int received;  // receivePacket's result: LEN, or its negative error code
+    int received;  // receivePacket's result: LEN, or its negative error code, or kBadChecksum
     int code;      // the reply's CMD; -1 when no frame came
     int payload;   // payload bytes after the CMD
 };

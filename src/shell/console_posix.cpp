@@ -19,11 +19,13 @@
 #include <cstring>
 #include <langinfo.h>
 #include <string>
+#include <vector>
 
 #ifdef BF_HAVE_LIBEDIT
 #include <editline/readline.h>
 #endif
 
+#include "shell/completion.h"
 #include "shell/console_backend.h"
 
 namespace {
@@ -90,7 +92,40 @@ void guardTerminal()
     }
 }
 
+void echoToTerminal(const char* text, size_t length);
+
 #ifdef BF_HAVE_LIBEDIT
+// The editor's own Tab completes file names and, finding none, drops the Tab
+// and rings the bell. Here Tab only ever adds to the word before the cursor:
+// the rest of its one completion, the common start of several (a second Tab
+// lists them), or, with nothing to complete, the Tab itself as a separator.
+int tabAtPrompt(int /*count*/, int /*key*/)
+{
+    const int end = rl_point;
+    int start = end;
+    while (start > 0 && std::strchr(kCompletionWordBreaks, rl_line_buffer[start - 1]) == nullptr)
+        --start;
+    const std::vector<std::string> words = completeWord(rl_line_buffer, start, end);
+    const size_t typed = static_cast<size_t>(end - start);
+    if (words.size() == 1 || words[0].size() > typed) {
+        rl_insert_text(words[0].c_str() + typed);
+    } else {
+        std::string list = "\n";
+        for (size_t i = 1; i < words.size(); ++i)
+            list += words[i] + (i + 1 < words.size() ? "  " : "\n");
+        echoToTerminal(list.c_str(), list.size());
+    }
+    // The editor redraws the prompt and line from the start of the screen line.
+    echoToTerminal("\r", 1);
+    rl_forced_update_display();
+    return 0;
+}
+
+void setUpCompletion()
+{
+    rl_add_defun("brackenfell-tab", tabAtPrompt, '\t');
+}
+
 int readEdited(const char* prompt, char* buffer, int capacity)
 {
     restoreTerminal();
@@ -202,6 +237,7 @@ public:
         // The editor sets itself up here and looks at the terminal as it is
         // now: with echo off it would decide it cannot edit.
         using_history();
+        setUpCompletion();
 #endif
         // From now on keys typed ahead arrive one by one, never as a cooked line.
         enterKeyMode();

@@ -2,6 +2,7 @@
 // size adjustments, the remembered positions and the writes.
 #include <string>
 
+#include "commands/help_text.h"
 #include "support/target_fixture.h"
 
 using MemoryCommands = TargetTest;
@@ -37,6 +38,23 @@ TEST_F(MemoryCommands, DumpLineLayoutAlignmentAndContinuation)
     // Only a direct caller can ask for a part item: it is shown as characters alone.
     EXPECT_EQ(exchange(memReadRequest(0x1001, 7), frame(MEM_READ, pattern(7, 0x61)), [] { dumpMem(0x1001, 7, 4); }),
         "001001 61626364                            abcdefg\n");
+}
+
+// Under a UTF-8 console a lone byte of 0x80 or more would be invalid text and
+// shift the column: it shows as "."; any other console gets the raw byte.
+TEST_F(MemoryCommands, HighBytesInTheCharacterColumnFollowTheConsole)
+{
+    const std::pair<HelpEncoding, const char*> cases[] = {
+        {HelpEncoding::Utf8, "001000 41 7F 80 C3 A9 FF                               A\x7F....\n"},
+        {HelpEncoding::ShiftJis, "001000 41 7F 80 C3 A9 FF                               A\x7F\x80\xC3\xA9\xFF\n"},
+    };
+    for (const auto& c : cases) {
+        setHelpEncoding(c.first);
+        EXPECT_EQ(exchange(memReadRequest(0x1000, 6), frame(MEM_READ, {0x41, 0x7F, 0x80, 0xC3, 0xA9, 0xFF}),
+                      [this] { EXPECT_EQ(run("db 0x1000 6"), 0); }),
+            c.second);
+    }
+    setHelpEncoding(HelpEncoding::Unset);
 }
 
 // A 0x41 reply is a stop report: its code is shown and the dump ends there,

@@ -22,6 +22,8 @@ const ReplyRow replyRows[] = {
     {"OtherCode", frame(EXEC, {9}), {}, EXEC, ""},
     {"ZeroCodeIsNotSuccess", frame(MEM_READ, {1, 2}), {}, kUnexpectedZeroReply, ""},
     {"NoFrame", {'z', 0x02, 31}, {}, -1, "zError waiting packet receive.\n"},
+    {"BadChecksumIsNoReply", {0x02, 0x06, 0x31, 0, 0, 0x12, 0x34, 0x00, 0x03}, {}, -1,
+     "Error waiting packet receive.\n"},
     {"RestartAnswered", frame(TARGET_RESTARTED), frame(GET_VERSION, {1, 2, 3}), 0x50, "Tareget board ReStarted\n"},
     {"RestartSilent", frame(TARGET_RESTARTED), {}, 0x50, "Error. Target restarted but no responce\n"},
     {"RestartMalformed", frame(TARGET_RESTARTED), {0x02, 0x02, 0x12, 0xEC, 0x00}, 0x50,
@@ -47,6 +49,18 @@ TEST_P(WaitResponse, GivesTheOutcomeAndGreetsARestartedBoardOnce)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, WaitResponse, testing::ValuesIn(replyRows), rowName);
+
+// Without a receive time-out the reply is awaited for ever, but a frame whose
+// STX came and whose rest stops short fails after kFrameGapPolls quiet polls.
+TEST_F(LinkTest, AFrameCutShortFailsWithoutATimeOut)
+{
+    rxTimeout = 0;
+    const Bytes cut = {0x02, 0x06, 0x31, 0, 0};
+    port_->expect(kBrkRead, cut);
+    port_->write(kBrkRead.data(), static_cast<int>(kBrkRead.size()));
+    EXPECT_EQ(receivePacket(), -3);
+    EXPECT_TRUE(port_->finished());
+}
 
 using Identify = LinkTest;
 

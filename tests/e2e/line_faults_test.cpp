@@ -1,0 +1,151 @@
+// Faults on the line between the debugger and quillsim, one command family
+// after another: the debugger prints the failure (never a success), waits
+// without spinning where the line went quiet, and works normally once the
+// fault is gone. Where a lost byte leaves it waiting for a reply that will
+// never come, the board's reset switch ends the wait, as it would at a bench.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "child_process.h"
+
+namespace {
+
+constexpr int kDeadlineMs = 5000;
+constexpr int kQuietMs = 2500; // longer than the debugger's wait inside a frame
+const std::string kPrompt = "\r\n>";
+
+// User and system CPU time of a process so far, in clock ticks.
+long cpuTicks(pid_t pid)
+{
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
+    FILE* f = std::fopen(path, "r");
+    if (f == nullptr)
+        return -1;
+    long utime = -1, stime = -1;
+    // Fields 14 and 15; the name in field 2 holds no blanks here.
+    int got = std::fscanf(f, "%*d %*s %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime, &stime);
+    std::fclose(f);
+    return got == 2 ? utime + stime : -1;
+}
+
+class LineFaults : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        fifo_ = "/tmp/bf-faults-" + std::to_string(getpid());
+        unlink(fifo_.c_str());
+        ASSERT_TRUE(startWithScript(&board_, {BF_BINARY_DIR "/quillsim", "--pty", "--fault-fifo", fifo_}, "", {}));
+        ASSERT_TRUE(readUntil(&board_, "\n", kDeadlineMs)) << board_.out;
+        const std::string device = board_.out.substr(0, board_.out.find_first_of("\r\n"));
+        ASSERT_TRUE(startOnTerminal(&bf_, {BF_BINARY_DIR "/brackenfell", "-c", device}, {"LC_ALL=C", "TERM=dumb"}));
+        ASSERT_TRUE(readUntil(&bf_, kPrompt, kDeadlineMs)) << bf_.out;
+    }
+    void TearDown() override { unlink(fifo_.c_str()); }
+
+    void setFault(const std::string& spec)
+    {
+        int fd = open(fifo_.c_str(), O_WRONLY | O_NONBLOCK);
+        ASSERT_GE(fd, 0);
+        const std::string line = spec + "\n";
+        EXPECT_EQ(write(fd, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+        close(fd);
+        usleep(50000); // taken before the next request reaches the board
+    }
+
+    // Runs line with fault on; the text it printed up to its next prompt.
+    // A debugger left waiting must be idle; the fault is then taken away and
+    // the board reset, which ends the wait.
+    std::string runWithFault(const std::string& fault, const std::string& line, bool* hadToReset)
+    {
+        setFault(fault);
+        const size_t from = bf_.out.size();
+        sendText(&bf_, line + "\r");
+        *hadToReset = !readUntil(&bf_, kPrompt, kQuietMs, from + 1);
+        if (*hadToReset) {
+            const long before = cpuTicks(bf_.pid);
+            usleep(500000);
+            const long used = cpuTicks(bf_.pid) - before;
+            EXPECT_GE(before, 0);
+            EXPECT_LE(used, 5) << line << " under " << fault << ": the waiting debugger spins";
+            setFault("off");
+            kill(board_.pid, SIGUSR1);
+            EXPECT_TRUE(readUntil(&bf_, kPrompt, kDeadlineMs, from + 1)) << bf_.out.substr(from);
+        }
+        setFault("off");
+        usleep(100000); // what the fault left on the line has come in
+        readUntil(&bf_, "\x01never", 100);
+        return bf_.out.substr(from);
+    }
+
+    // The line works again: a dump of RAM shows its line and nothing else.
+    void worksNormally(const std::string& after)
+    {
+        const size_t from = bf_.out.size();
+        sendText(&bf_, "db ffffa000 4\r");
+        ASSERT_TRUE(readUntil(&bf_, "\r\nFFFFA000 ", kDeadlineMs, from)) << after << ":\n" << bf_.out.substr(from);
+        ASSERT_TRUE(readUntil(&bf_, kPrompt, kDeadlineMs, from + 1));
+        EXPECT_EQ(bf_.out.find("Error", from), std::string::npos) << after << ":\n" << bf_.out.substr(from);
+    }
+
+    std::string fifo_;
+    Child board_;
+    Child bf_;
+};
+
+TEST_F(LineFaults, EveryFamilyFailsVisiblyAndRecovers)
+{
+    struct Row {
+        const char* fault;
+        const char* line;
+        const char* printed; // the failure the command must report
+    };
+    const Row rows[] = {
+        // memory
+        {"bad-checksum", "db ffffa000 4", "dumpMem:Error receivePacket()=-5"},
+        {"restart-reply", "db ffffa000 4", "dumpMem:Error receivePacket()=-"}, // a frame mixed with the restart's
+        {"restart-request", "wb ffffa000 5", "writeMemSingle():ProtocolError 80"},
+        {"garble 0.05 7", "db ffffa000 100", "dumpMem:Error"},
+        {"silent", "wl ffffa000 5", "writeMemSingle():ProtocolError 80"},
+        // registers
+        {"bad-checksum", "r r1 5", "Packet error at writeReg()"},
+        {"restart-request", "r pc", "Error not valid packet at readReg()"},
+        {"drop 0.3 5", "r r2 7", "writeReg()"},
+        // breakpoints
+        {"bad-checksum", "bs 0 2000", "Error at write-Breakpoint"},
+        {"restart-reply", "bc 0", "Error at clear-Breakpoint"},
+        {"silent", "bs 1 2000", "Tareget board ReStarted\r\nError at write-Breakpoint"},
+        // flash
+        {"bad-checksum", "fe 2", "Error waiting packet receive.\r\nError at Flash-ROM erase"},
+        {"restart-request", "fw ffffa000 0x3000", "Tareget board ReStarted\r\nError at Flash-ROM write 80"},
+        {"restart-reply", "fe 3", "Error at Flash-ROM erase"},
+        {"drop 1", "fw ffffa000 0x3080", "Tareget board ReStarted\r\nError at Flash-ROM write 80"},
+    };
+    for (const Row& row : rows) {
+        bool reset = false;
+        const std::string printed = runWithFault(row.fault, row.line, &reset);
+        EXPECT_NE(printed.find(row.printed), std::string::npos)
+            << row.line << " under " << row.fault << (reset ? " (reset)" : "") << ":\n"
+            << printed;
+        worksNormally(std::string(row.line) + " under " + row.fault);
+    }
+}
+
+// The board lets go of the line in the middle of an erase: the debugger says
+// so and ends, without a word of success.
+TEST_F(LineFaults, HangUpEndsTheDebuggerWithItsMessage)
+{
+    setFault("hangup");
+    sendText(&bf_, "fe 2\r");
+    EXPECT_EQ(waitExit(&bf_, kDeadlineMs), 0) << bf_.out;
+    EXPECT_NE(bf_.out.find("Serial port closed: the device has gone away.\r\n"), std::string::npos) << bf_.out;
+    EXPECT_EQ(waitExit(&board_, kDeadlineMs), 0) << board_.out;
+}
+
+} // namespace
