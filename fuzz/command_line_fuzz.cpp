@@ -22,7 +22,7 @@
 namespace {
 
 // Exchanges one input may make: a few commands' worth.
-constexpr int kExchangeBudget = 48;
+constexpr int kExchangeBudget = 24;
 
 quill::Board* board = nullptr;
 

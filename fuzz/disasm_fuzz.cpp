@@ -25,8 +25,8 @@
 
 namespace {
 
-constexpr size_t kListedWords = 48;
-constexpr int kExchangeBudget = 256;
+constexpr size_t kListedWords = 16;
+constexpr int kExchangeBudget = 64;
 
 quill::Board* board = nullptr;
 

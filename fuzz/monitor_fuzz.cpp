@@ -110,5 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     board->advance(quill::kFrameSilenceMs);
     checkReplies();
+    // The next input gets erased flash again if this one may have changed it.
+    if (std::memchr(data, quill::code::FLASH_ERASE, size) || std::memchr(data, quill::code::FLASH_WRITE, size))
+        fuzz::flashTouched = true;
     return 0;
 }
