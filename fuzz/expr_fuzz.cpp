@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include "expr/expression.h"
 #include "expr/symbols.h"
+#include "fuzz_support.h"
 #include "link/packet.h"
 #include "link/serial.h"
 
@@ -65,17 +65,21 @@ private:
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
+    fuzz::silenceStdout();
     // A few symbols so names, near() and the symbol-before-hex rule are reached.
-    std::string path = "/tmp/expr_fuzz_" + std::to_string(getpid()) + ".map";
-    if (std::FILE* f = std::fopen(path.c_str(), "w")) {
-        const char* names[] = {"_main", "ABC", "memB", "x", "x"};
-        for (int i = 0; i < 5; ++i)
-            std::fprintf(f, "  %s\n%34s%08X%8s24   func ,g\n", names[i], "", 0x1000 + 0x200 * i, "");
-        std::fclose(f);
-    }
-    std::freopen("/dev/null", "w", stdout);
-    loadSymbols(path.c_str());
-    std::remove(path.c_str());
+    char map[512];
+    int used = 0;
+    const char* names[] = {"_main", "ABC", "memB", "x", "x"};
+    for (int i = 0; i < 5; ++i)
+        used += std::snprintf(map + used, sizeof map - static_cast<size_t>(used), "  %s\n%34s%08X%8s24   func ,g\n",
+                              names[i], "", 0x1000 + 0x200 * i, "");
+    std::FILE* f = fmemopen(map, static_cast<size_t>(used), "r");
+    if (f == nullptr)
+        std::abort();
+    loadSymbolsFrom(f);
+    std::fclose(f);
+    if (symbolCount != 5)
+        std::abort();
     return 0;
 }
 

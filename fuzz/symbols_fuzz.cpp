@@ -1,42 +1,49 @@
-// loadSymbols on an arbitrary file, then the look-ups over what it stored.
+// loadSymbols on arbitrary text, read from memory, then the look-ups over
+// what it stored.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
-#include <unistd.h>
 
 #include "expr/expression.h"
 #include "expr/symbols.h"
+#include "fuzz_support.h"
 #include "link/serial.h"
 
-static std::string mapPath;
+namespace {
+
+// The stream's buffer, given rather than allocated for every input.
+char streamBuffer[4096];
+
+} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    mapPath = "/tmp/symbols_fuzz_" + std::to_string(getpid()) + ".map";
-    std::freopen("/dev/null", "w", stdout);
+    fuzz::silenceStdout();
     setComPort(nullptr);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::FILE* f = std::fopen(mapPath.c_str(), "wb");
-    if (!f)
-        return 0;
-    std::fwrite(data, 1, size, f);
+    // fmemopen wants a non-empty buffer; an empty text is one NUL, which the
+    // loader reads as an empty line.
+    static uint8_t empty[1] = {0};
+    std::FILE* f = fmemopen(size > 0 ? const_cast<uint8_t*>(data) : empty, size > 0 ? size : 1, "r");
+    if (f == nullptr)
+        std::abort();
+    setvbuf(f, streamBuffer, _IOFBF, sizeof streamBuffer);
+    loadSymbolsFrom(f);
     std::fclose(f);
-    loadSymbols(mapPath.c_str());
 
     bool ok = symbolCount >= 0 && symbolCount <= kSymbolMax && symbolAreaUsed >= 0 &&
-              symbolAreaUsed <= kSymbolAreaLimit + kSymbolNameMax && symbolFree == symbolArea + symbolAreaUsed;
+        symbolAreaUsed <= kSymbolAreaLimit + kSymbolNameMax && symbolFree == symbolArea + symbolAreaUsed;
     for (int i = 0; ok && i < symbolCount; ++i) {
         const char* name = symbolTable[i].name;
         ok = std::strlen(name) <= static_cast<size_t>(kSymbolNameMax) && isIdentifier(name) == 1 &&
-             symbolExists(name) == 1 && nearestSymbol(symbolTable[i].address) != nullptr &&
-             symbolAtAddress(symbolTable[i].address) != nullptr;
+            symbolExists(name) == 1 && nearestSymbol(symbolTable[i].address) != nullptr &&
+            symbolAtAddress(symbolTable[i].address) != nullptr;
         // Every stored name is a name the evaluator can take as an operand.
         if (ok && !isExprFunction(name))
             ok = evalExpression(name) == symbolValue(name) && exprError == 0;

@@ -129,13 +129,19 @@ void resetSymbols()
 
 void loadSymbols(const char* path)
 {
-    resetSymbols();
     std::FILE* file = std::fopen(path, "r");
     if (!file) {
+        resetSymbols();
         std::printf("Not valid symbol file %s\n", path);
         return;
     }
+    loadSymbolsFrom(file);
+    std::fclose(file);
+}
 
+void loadSymbolsFrom(std::FILE* file)
+{
+    resetSymbols();
     char line[kMapLineBuffer];
     char pending[kSymbolNameMax + 1];
     char candidate[kSymbolNameMax + 1];
@@ -168,7 +174,6 @@ void loadSymbols(const char* path)
         }
     }
     std::printf("Load %d symbols ( use %ld bytes for symbol area )\n", symbolCount, symbolAreaUsed);
-    std::fclose(file);
 }
 
 int symbolExists(const char* name)

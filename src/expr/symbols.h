@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 constexpr int kSymbolMax = 512;
 constexpr int kSymbolAreaLimit = 16384;                 // loading stops once this much is used
@@ -24,6 +25,9 @@ extern long symbolAreaUsed;
 
 void resetSymbols();
 void loadSymbols(const char* path);
+// The same from a stream already open for reading, which stays open (the
+// fuzzer reads its inputs from memory).
+void loadSymbolsFrom(std::FILE* file);
 int symbolExists(const char* name);
 uint32_t symbolValue(const char* name);       // 0xFFFFFFFF when there is none
 const char* symbolAtAddress(uint32_t value);  // nullptr when there is none

@@ -1,0 +1,101 @@
+// Arbitrary typed lines through the command loop's steps: each line is cut
+// into a command and its arguments and run, and an empty line repeats what
+// the last command left behind. The commands run against the in-process
+// board; a command that asks for more lines (the interactive write) reads
+// the input's next ones. The tokenizer keeps the command's name and
+// arguments inside the line buffer, and commands that loop over exchanges
+// stop at the first failed one once the board's budget is spent.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "commands/command_line.h"
+#include "commands/memory_commands.h"
+#include "disasm/listing.h"
+#include "expr/symbols.h"
+#include "fuzz_support.h"
+#include "link/transaction.h"
+#include "target/memory.h"
+
+namespace {
+
+// Exchanges one input may make: a few commands' worth.
+constexpr int kExchangeBudget = 24;
+
+quill::Board* board = nullptr;
+
+bool insideText(const ParsedLine& parsed, const char* text)
+{
+    return text >= parsed.text && text < parsed.text + sizeof parsed.text;
+}
+
+void checkParsed(const ParsedLine& parsed)
+{
+    const CommandArgs& a = parsed.args;
+    if (a.argc < 0 || a.argc > 4 || a.first == nullptr || a.second == nullptr)
+        std::abort();
+    if (std::memchr(parsed.text, '\0', sizeof parsed.text) == nullptr)
+        std::abort();
+    // An argument that was given lies in the line; one that was not is empty.
+    if ((a.argc >= 1 ? !insideText(parsed, a.first) : a.first[0] != '\0') ||
+        (a.argc >= 2 ? !insideText(parsed, a.second) : a.second[0] != '\0'))
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    fuzz::silenceStdout();
+    board = new quill::Board;
+    // Symbols in RAM and flash with names as long as the table takes, so
+    // arguments can name them and listings print them.
+    static char map[4096];
+    int used = 0;
+    const uint32_t addresses[] = {0x1000, 0x1002, 0xFFFFA000, 0xFFFFA010, 0xFFFFBF80, 0};
+    for (uint32_t address : addresses)
+        used += std::snprintf(map + used, sizeof map - static_cast<size_t>(used),
+            "  _%.54s%08X\n%34s%08X  00000004   func ,g\n",
+            "a_long_symbol_name_that_fills_the_whole_name_buffer_of_the_map_", address, "", address);
+    std::FILE* f = fmemopen(map, static_cast<size_t>(used), "r");
+    if (f == nullptr)
+        std::abort();
+    loadSymbolsFrom(f);
+    std::fclose(f);
+    setLineReader(fuzz::readFuzzLine);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    fuzz::connect(*board, kExchangeBudget);
+    resetTargetInfo();
+    resetMemoryCommands();
+    resetListing();
+    clearMemCache();
+    fuzz::lines.reset(data, size);
+
+    char input[kLineCapacity];
+    char repeatLine[kLineCapacity] = "";
+    ParsedLine parsed;
+    parseLine("", &parsed);
+    while (!fuzz::lines.atEnd()) {
+        const int length = fuzz::lines.next(input, sizeof input);
+        if (length < 0)
+            continue;
+        if (input[0] == '\0')
+            std::memcpy(input, repeatLine, sizeof input);
+        if (input[0] != '\0')
+            parseLine(input, &parsed);
+        checkParsed(parsed);
+        const int outcome = dispatchCommand(&parsed);
+        if (const char* text = repeatTextFor(parsed.command, outcome))
+            std::snprintf(repeatLine, sizeof repeatLine, "%s", text);
+        if (isQuitCommand(parsed.command))
+            break;
+    }
+    setComPort(nullptr);
+    return 0;
+}

@@ -1,0 +1,161 @@
+// What the fuzzers share: a console sink that costs no system call, the
+// simulated board as the far end of the line with a bounded number of
+// exchanges per input, and input lines served to the commands that ask for
+// more. Everything here keeps one input's cost down to the code under test:
+// no file, no sleep, no write to a device.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "commands/command_line.h"
+#include "link/packet.h"
+#include "link/serial.h"
+#include "sim/board.h"
+
+namespace fuzz {
+
+// The debugger flushes stdout after every echoed target byte and every
+// prompt. Into /dev/null each flush is still a write(); into this sink it is
+// a function call.
+inline ssize_t discardText(void*, const char*, size_t size)
+{
+    return static_cast<ssize_t>(size);
+}
+
+inline void silenceStdout()
+{
+    static const cookie_io_functions_t sink {nullptr, discardText, nullptr, nullptr};
+    std::FILE* quiet = fopencookie(nullptr, "w", sink);
+    if (quiet == nullptr)
+        std::abort();
+    setvbuf(quiet, nullptr, _IOFBF, 1 << 16);
+    stdout = quiet;
+}
+
+// Whether a flash request reached the board since its flash was last
+// erased: only then is the 128 KB erase worth its cost for the next input.
+inline bool flashTouched = true;
+
+// The in-process board behind the host's port. Replies are ready as soon as
+// a request's last byte is written. A wait for a reply that is not there
+// passes the line's silence on the board and returns at once, so a time-out
+// costs one poll of no time. After `budget` writes the line goes dead (the
+// board hears nothing more), so a command that would loop over thousands of
+// exchanges stops at its first failed one instead of holding the fuzzer.
+class BoardPort : public Port {
+public:
+    BoardPort(quill::Board& board, int budget)
+        : board_(board)
+        , budget_(budget)
+    {
+    }
+
+    int available() override { return static_cast<int>(board_.pendingToHost()); }
+    int read(uint8_t* buffer, int count) override
+    {
+        return count <= 0 ? 0 : static_cast<int>(board_.takeToHost(buffer, static_cast<size_t>(count)));
+    }
+    int write(const uint8_t* buffer, int count) override
+    {
+        if (count <= 0)
+            return 0;
+        if (budget_ > 0) {
+            --budget_;
+            // The host sends each request in one write.
+            if (count >= 3 && buffer[0] == STX && (buffer[2] == FLASH_ERASE || buffer[2] == FLASH_WRITE))
+                flashTouched = true;
+            board_.receiveFromHost(buffer, static_cast<size_t>(count));
+        }
+        return count;
+    }
+    void waitEvent(int, int) override
+    {
+        // A running program gets no CPU here: a slice is far dearer than an
+        // input. The abort switch hands the board back to the monitor.
+        if (board_.programActive())
+            board_.abortSwitch();
+        else
+            board_.advance(quill::kFrameSilenceMs);
+    }
+
+private:
+    quill::Board& board_;
+    int budget_;
+};
+
+// A freshly powered board with erased flash and nothing on the line, as each
+// input must find it so that a finding replays alone.
+inline void freshBoard(quill::Board& board)
+{
+    if (flashTouched)
+        board.memory().clear();
+    flashTouched = false;
+    board.powerOn(); // clears RAM
+    board.hostConnected();
+}
+
+// The host's side of a fresh connection to board: one poll per reply byte,
+// a new packet buffer.
+inline void connect(quill::Board& board, int budget)
+{
+    freshBoard(board);
+    setComPort(std::make_unique<BoardPort>(board, budget));
+    rxTimeout = 1;
+    resetPacketBuffer();
+}
+
+// The rest of an input, one line per request, for the commands that read
+// lines of their own (the interactive write). A line longer than the
+// reader's buffer is refused as the console refuses it.
+class LineSource {
+public:
+    void reset(const uint8_t* data, size_t size)
+    {
+        data_ = data;
+        size_ = size;
+        pos_ = 0;
+    }
+    bool atEnd() const { return pos_ >= size_; }
+
+    // Copies the next line (without its line feed) into buffer; its length,
+    // kLineInputEnd at the end of the input, or -2 when it does not fit.
+    int next(char* buffer, int capacity)
+    {
+        if (pos_ >= size_)
+            return kLineInputEnd;
+        // memchr, not a loop: code in these files is instrumented for coverage too.
+        const void* feed = std::memchr(data_ + pos_, '\n', size_ - pos_);
+        const size_t end = feed ? static_cast<size_t>(static_cast<const uint8_t*>(feed) - data_) : size_;
+        const size_t length = end - pos_;
+        const size_t start = pos_;
+        pos_ = end < size_ ? end + 1 : end;
+        if (capacity <= 0 || length >= static_cast<size_t>(capacity)) {
+            if (capacity > 0)
+                buffer[0] = '\0';
+            return -2;
+        }
+        std::memcpy(buffer, data_ + start, length);
+        buffer[length] = '\0';
+        // A NUL inside a line ends it, as it ends any C string the console hands on.
+        return static_cast<int>(std::strlen(buffer));
+    }
+
+private:
+    const uint8_t* data_ = nullptr;
+    size_t size_ = 0;
+    size_t pos_ = 0;
+};
+
+inline LineSource lines;
+
+inline int readFuzzLine(char* buffer, int capacity)
+{
+    return lines.next(buffer, capacity);
+}
+
+} // namespace fuzz
