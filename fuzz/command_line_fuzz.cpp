@@ -18,6 +18,7 @@
 #include "fuzz_support.h"
 #include "link/transaction.h"
 #include "target/memory.h"
+#include "target/run_control.h"
 
 namespace {
 
@@ -44,6 +45,20 @@ void checkParsed(const ParsedLine& parsed)
         std::abort();
 }
 
+// The user while G or S waits: a stop report that has not come after a few
+// polls will not come (the line may be dead past the exchange budget), so
+// Escape gives the prompt back, as a user would press it.
+class EscapingConsole : public RunConsole {
+public:
+    int takeKey() override { return ++polls_ % 4 == 0 ? 0x1B : kNoKey; }
+    int waitFd() override { return -1; }
+    void catchInterrupt(bool) override {}
+    bool interrupted() override { return false; }
+
+private:
+    unsigned polls_ = 0;
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -65,6 +80,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     loadSymbolsFrom(f);
     std::fclose(f);
     setLineReader(fuzz::readFuzzLine);
+    static EscapingConsole console;
+    setRunConsole(&console);
     return 0;
 }
 
