@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "child_process.h"
 #include "support/srecords.h"
@@ -36,6 +37,8 @@ long cpuTicks(pid_t pid)
     std::fclose(f);
     return got == 2 ? utime + stime : -1;
 }
+
+struct LateFaultRow;
 
 class LineFaults : public testing::Test {
 protected:
@@ -126,6 +129,8 @@ protected:
         type("r sp ffffb000");
     }
 
+    void checkRows(const std::vector<LateFaultRow>& rows);
+
     std::string fifo_;
     Child board_;
     Child bf_;
@@ -169,43 +174,21 @@ TEST_F(LineFaults, EveryFamilyFailsVisiblyAndRecovers)
     }
 }
 
-// G, S, LO and USR: the stop report or the flash reply meets the fault. G's
-// program runs until the abort switch stops it, with the fault on the line.
-TEST_F(LineFaults, RunAndLoadFailVisiblyAndRecover)
+// A row for G, S, LO or USR, whose failure must be printed and whose
+// success never is.
+struct LateFaultRow {
+    bool loop; // G and S: the program that runs until stopped is set up first
+    const char* fault;
+    std::string line;
+    const char* armAfter; // the fault comes once this shows, else before the line
+    bool pressAbort;
+    std::string printed;
+    const char* success;
+};
+
+void LineFaults::checkRows(const std::vector<LateFaultRow>& rows)
 {
-    const std::string image = "/tmp/bf-faults-" + std::to_string(getpid()) + ".mot";
-    std::ofstream(image, std::ios::binary) << srecImage(0x2000, 0x1E000); // blocks 2 to 9, 960 pieces
-    const std::string lo = "lo " + image;
-    struct Row {
-        bool loop; // the branch to itself is put in RAM and PC and SP set first
-        const char* fault;
-        std::string line;
-        const char* armAfter; // the fault comes once this shows, else before the line
-        bool pressAbort;
-        std::string printed; // the failure the command must report
-        const char* success; // never printed
-    };
-    const Row rows[] = {
-        // run control: the stop report is lost, so the wait goes on to the reset
-        {true, "bad-checksum", "g", "g\r\n", true, "Reset!\r\n", "Abort by User"},
-        {true, "garble 1 3", "g", "g\r\n", true, "Reset!\r\n", "Abort by User"},
-        {true, "restart-reply", "g", "g\r\n", true, "Reset!\r\n", "Abort by User"},
-        {true, "silent", "g", "g\r\n", true, "Reset!\r\n", "Abort by User"},
-        {true, "bad-checksum", "s", nullptr, false, "Return with invalid responce. packet=80\r\n", "R00:"},
-        // flash loading: refused at the erase, cut short at the first piece
-        // and in the middle, where a restart cuts a staging or a programming
-        {false, "bad-checksum", lo, nullptr, false,
-            "loadMOT:Error(Abnormal termination) at Flash-ROM Erase phase(block 2)\r\nError loading",
-            "Finished to load"},
-        {false, "restart-reply", lo, "Target Address=00010000", false, "\r\nError loading " + image,
-            "Finished to load"},
-        {false, "drop 0.01 9", lo, "FlashWrite:", false, "\r\nError loading " + image, "Finished to load"},
-        {false, "bad-checksum", "usr", nullptr, false,
-            "writeUserFlag:Error(Buffer write fail) at Flash-ROM Write phase(0001FF80)\r\nFail to write flag.",
-            "Succeed."},
-        {false, "restart-reply", "usr", nullptr, false, "\r\nFail to write flag.", "Succeed."},
-    };
-    for (const Row& row : rows) {
+    for (const LateFaultRow& row : rows) {
         if (row.loop)
             runLoop();
         bool reset = false;
@@ -215,6 +198,40 @@ TEST_F(LineFaults, RunAndLoadFailVisiblyAndRecover)
         EXPECT_EQ(printed.find(row.success), std::string::npos) << about;
         worksNormally(row.line + " under " + row.fault);
     }
+}
+
+// The stop report after G or S meets the fault and is lost: the wait goes on
+// until the board's reset ends it. G's program runs until the abort switch
+// stops it, with the fault already on the line.
+TEST_F(LineFaults, RunControlFailsVisiblyAndRecovers)
+{
+    checkRows({
+        {true, "bad-checksum", "g", "g\r\n", true, "Reset!\r\n", "Abort by User"},
+        {true, "garble 1 3", "g", "g\r\n", true, "Reset!\r\n", "Abort by User"},
+        {true, "restart-reply", "g", "g\r\n", true, "Reset!\r\n", "Abort by User"},
+        {true, "silent", "g", "g\r\n", true, "Reset!\r\n", "Abort by User"},
+        {true, "bad-checksum", "s", nullptr, false, "Return with invalid responce. packet=80\r\n", "R00:"},
+    });
+}
+
+// LO refused at its first erase, cut short at its first piece and in the
+// middle (where a restart cuts a staging or a programming); USR cut short.
+TEST_F(LineFaults, FlashLoadFailsVisiblyAndRecovers)
+{
+    const std::string image = "/tmp/bf-faults-" + std::to_string(getpid()) + ".mot";
+    std::ofstream(image, std::ios::binary) << srecImage(0x2000, 0x1E000); // blocks 2 to 9, 960 pieces
+    const std::string lo = "lo " + image;
+    const std::string failed = "\r\nError loading " + image;
+    checkRows({
+        {false, "bad-checksum", lo, nullptr, false,
+            "loadMOT:Error(Abnormal termination) at Flash-ROM Erase phase(block 2)" + failed, "Finished to load"},
+        {false, "restart-reply", lo, "Target Address=00010000", false, failed, "Finished to load"},
+        {false, "drop 0.01 9", lo, "FlashWrite:", false, failed, "Finished to load"},
+        {false, "bad-checksum", "usr", nullptr, false,
+            "writeUserFlag:Error(Buffer write fail) at Flash-ROM Write phase(0001FF80)\r\nFail to write flag.",
+            "Succeed."},
+        {false, "restart-reply", "usr", nullptr, false, "\r\nFail to write flag.", "Succeed."},
+    });
     unlink(image.c_str());
 }
 
