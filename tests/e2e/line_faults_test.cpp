@@ -10,9 +10,12 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "child_process.h"
+#include "support/srecords.h"
 
 namespace {
 
@@ -34,6 +37,8 @@ long cpuTicks(pid_t pid)
     std::fclose(f);
     return got == 2 ? utime + stime : -1;
 }
+
+struct LateFaultRow;
 
 class LineFaults : public testing::Test {
 protected:
@@ -60,13 +65,25 @@ protected:
     }
 
     // Runs line with fault on; the text it printed up to its next prompt.
+    // With armAfter the fault comes once that text shows, and with
+    // pressAbort the board's abort switch then makes a running program stop.
     // A debugger left waiting must be idle; the fault is then taken away and
     // the board reset, which ends the wait.
-    std::string runWithFault(const std::string& fault, const std::string& line, bool* hadToReset)
+    std::string runWithFault(const std::string& fault, const std::string& line, bool* hadToReset,
+        const char* armAfter = nullptr, bool pressAbort = false)
     {
-        setFault(fault);
+        if (armAfter == nullptr)
+            setFault(fault);
         const size_t from = bf_.out.size();
         sendText(&bf_, line + "\r");
+        if (armAfter != nullptr) {
+            EXPECT_TRUE(readUntil(&bf_, armAfter, kDeadlineMs, from)) << line << ":\n" << bf_.out.substr(from);
+            if (pressAbort)
+                usleep(100000); // the program is running
+            setFault(fault);
+            if (pressAbort)
+                kill(board_.pid, SIGUSR2);
+        }
         *hadToReset = !readUntil(&bf_, kPrompt, kQuietMs, from + 1);
         if (*hadToReset) {
             const long before = cpuTicks(bf_.pid);
@@ -93,6 +110,26 @@ protected:
         ASSERT_TRUE(readUntil(&bf_, kPrompt, kDeadlineMs, from + 1));
         EXPECT_EQ(bf_.out.find("Error", from), std::string::npos) << after << ":\n" << bf_.out.substr(from);
     }
+
+    // A line typed at the prompt, done with before the next.
+    void type(const std::string& line)
+    {
+        const size_t from = bf_.out.size();
+        sendText(&bf_, line + "\r");
+        ASSERT_TRUE(readUntil(&bf_, kPrompt, kDeadlineMs, from + 1)) << line << ":\n" << bf_.out.substr(from);
+    }
+
+    // A program for G and S that runs until stopped: a branch to itself in
+    // RAM, with PC and SP set to run it.
+    void runLoop()
+    {
+        type("ww ffffa800 affe");
+        type("ww ffffa802 9");
+        type("r pc ffffa800");
+        type("r sp ffffb000");
+    }
+
+    void checkRows(const std::vector<LateFaultRow>& rows);
 
     std::string fifo_;
     Child board_;
@@ -135,6 +172,81 @@ TEST_F(LineFaults, EveryFamilyFailsVisiblyAndRecovers)
             << printed;
         worksNormally(std::string(row.line) + " under " + row.fault);
     }
+}
+
+// A row for G, S, LO or USR, whose failure must be printed and whose
+// success never is.
+struct LateFaultRow {
+    bool loop; // G and S: the program that runs until stopped is set up first
+    const char* fault;
+    std::string line;
+    const char* armAfter; // the fault comes once this shows, else before the line
+    bool pressAbort;
+    std::string printed;
+    const char* success;
+};
+
+void LineFaults::checkRows(const std::vector<LateFaultRow>& rows)
+{
+    for (const LateFaultRow& row : rows) {
+        if (row.loop)
+            runLoop();
+        bool reset = false;
+        const std::string printed = runWithFault(row.fault, row.line, &reset, row.armAfter, row.pressAbort);
+        const std::string about = row.line + " under " + row.fault + (reset ? " (reset)" : "") + ":\n" + printed;
+        EXPECT_NE(printed.find(row.printed), std::string::npos) << about;
+        EXPECT_EQ(printed.find(row.success), std::string::npos) << about;
+        worksNormally(row.line + " under " + row.fault);
+    }
+}
+
+// The stop report after G or S meets the fault and is lost: the wait goes on
+// until the board's reset ends it. G's program runs until the abort switch
+// stops it, with the fault already on the line.
+TEST_F(LineFaults, RunControlFailsVisiblyAndRecovers)
+{
+    checkRows({
+        {true, "bad-checksum", "g", "g\r\n", true, "Reset!\r\n", "Abort by User"},
+        {true, "garble 1 3", "g", "g\r\n", true, "Reset!\r\n", "Abort by User"},
+        {true, "restart-reply", "g", "g\r\n", true, "Reset!\r\n", "Abort by User"},
+        {true, "silent", "g", "g\r\n", true, "Reset!\r\n", "Abort by User"},
+        {true, "bad-checksum", "s", nullptr, false, "Return with invalid responce. packet=80\r\n", "R00:"},
+    });
+}
+
+// LO refused at its first erase, cut short at its first piece and in the
+// middle (where a restart cuts a staging or a programming); USR cut short.
+TEST_F(LineFaults, FlashLoadFailsVisiblyAndRecovers)
+{
+    const std::string image = "/tmp/bf-faults-" + std::to_string(getpid()) + ".mot";
+    std::ofstream(image, std::ios::binary) << srecImage(0x2000, 0x1E000); // blocks 2 to 9, 960 pieces
+    const std::string lo = "lo " + image;
+    const std::string failed = "\r\nError loading " + image;
+    checkRows({
+        {false, "bad-checksum", lo, nullptr, false,
+            "loadMOT:Error(Abnormal termination) at Flash-ROM Erase phase(block 2)" + failed, "Finished to load"},
+        {false, "restart-reply", lo, "Target Address=00010000", false, failed, "Finished to load"},
+        {false, "drop 0.01 9", lo, "FlashWrite:", false, failed, "Finished to load"},
+        {false, "bad-checksum", "usr", nullptr, false,
+            "writeUserFlag:Error(Buffer write fail) at Flash-ROM Write phase(0001FF80)\r\nFail to write flag.",
+            "Succeed."},
+        {false, "restart-reply", "usr", nullptr, false, "\r\nFail to write flag.", "Succeed."},
+    });
+    unlink(image.c_str());
+}
+
+// The board hangs up while a program runs: the debugger stops waiting for
+// the stop report, says why and ends.
+TEST_F(LineFaults, HangUpWhileRunningEndsTheDebugger)
+{
+    runLoop();
+    sendText(&bf_, "g\r");
+    usleep(100000);
+    setFault("hangup");
+    EXPECT_EQ(waitExit(&bf_, kDeadlineMs), 0) << bf_.out;
+    EXPECT_NE(bf_.out.find("Serial port closed: the device has gone away.\r\n"), std::string::npos) << bf_.out;
+    EXPECT_EQ(bf_.out.find("Abort by User"), std::string::npos) << bf_.out;
+    EXPECT_EQ(waitExit(&board_, kDeadlineMs), 0) << board_.out;
 }
 
 // The board lets go of the line in the middle of an erase: the debugger says
