@@ -212,9 +212,11 @@ int stepTarget(StopDisplay show)
 {
     clearMemCache();
     for (uint32_t made = 0; made < stepCount; ++made) {
+        // Without its break in place a step would let the program run on
+        // freely: the failure is reported where it happened, and nothing starts.
         uint32_t pc = 0;
-        readReg(REG_PC, &pc);
-        writeBreakpoint(0, BBR_PC, pc, 0);
+        if (readReg(REG_PC, &pc) != 1 || writeBreakpoint(0, BBR_PC, pc, 0) != 1)
+            return -3;
         const int code = execTarget();
         if (code != EXEC) {
             std::printf("Return with invalid responce. packet=%d\n", code);
