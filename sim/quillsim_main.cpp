@@ -17,7 +17,7 @@ void usage(FILE* out, const char* program)
 {
     fprintf(out,
             "usage: %s --pty [--link PATH] [--flash FILE] [--flash-file PATH] [--baud RATE] [--once]\n"
-            "       [--fault SPEC] [--fault-fifo PATH]\n"
+            "       [--fault KIND] [--fault-fifo PATH]\n"
             "  --pty         serve the board on a new pseudo-terminal; its device\n"
             "                path is the first line written to standard output\n"
             "  --link PATH   also make PATH a symbolic link to that device (removed on exit)\n"
@@ -28,12 +28,12 @@ void usage(FILE* out, const char* program)
             "  --baud RATE   hold the line to RATE bits/s, ten bits per byte (1200-4000000)\n"
             "  --once        exit when the host closes the device, instead of waiting\n"
             "                for the next host\n"
-            "  --fault SPEC  a fault on the line from the start, one of: off,\n"
+            "  --fault KIND  a fault on the line from the start, one of: off,\n"
             "                drop:RATE[:SEED], garble:RATE[:SEED] (RATE 0-1 per byte, either\n"
             "                way), bad-checksum, restart-request, restart-reply (once each),\n"
             "                silent, hangup\n"
             "  --fault-fifo PATH\n"
-            "                make PATH a FIFO; each line written to it (a SPEC as above,\n"
+            "                make PATH a FIFO; each line written to it (a KIND as above,\n"
             "                blanks allowed for ':') sets the fault anew\n"
             "  --help        show this text\n"
             "SIGUSR1 presses the board's reset switch, SIGUSR2 its abort switch (NMI);\n"

@@ -54,11 +54,11 @@ protected:
     }
     void TearDown() override { unlink(fifo_.c_str()); }
 
-    void setFault(const std::string& spec)
+    void setFault(const std::string& fault)
     {
         int fd = open(fifo_.c_str(), O_WRONLY | O_NONBLOCK);
         ASSERT_GE(fd, 0);
-        const std::string line = spec + "\n";
+        const std::string line = fault + "\n";
         EXPECT_EQ(write(fd, line.data(), line.size()), static_cast<ssize_t>(line.size()));
         close(fd);
         usleep(50000); // taken before the next request reaches the board
