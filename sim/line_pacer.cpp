@@ -104,6 +104,14 @@ size_t LinePacer::sendable(size_t waiting, int64_t now)
     int64_t from = answerFrom_ >= 0 && answerFrom_ < now ? answerFrom_ : now;
     answerFrom_ = -1;
     lastSendable_ = toHost_.crossed(waiting, from, now);
+    // In the last stretch before the rest of the line has crossed, the loop
+    // polls with no time-out and would write a frame as it trickles in: most
+    // of a reply first, then its last byte or two, and the host wakes twice
+    // for one frame. On a busy machine each wake may cost it milliseconds.
+    // Held back that short while, what has crossed goes out in one write with
+    // the rest, late by under kSpinNs and never early.
+    if (lastSendable_ < toHost_.onLine() && toHost_.untilAll(now) <= kSpinNs)
+        lastSendable_ = 0;
     blocked_ = false;
     return lastSendable_;
 }

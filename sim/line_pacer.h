@@ -66,7 +66,9 @@ public:
     void received(const uint8_t* bytes, size_t count, int64_t now);
     // Gives the board the time that passed and every held byte that has crossed.
     void deliver(Board& board, int64_t now);
-    // How many of the board's waiting bytes for the host may be written now.
+    // How many of the board's waiting bytes for the host may be written now:
+    // those that have crossed, except in the last kSpinNs before the rest
+    // has, when they wait to go out with it in one write.
     size_t sendable(size_t waiting, int64_t now);
     void sent(size_t count);
     // Bytes had crossed but the device took fewer: wait for it to be writable.

@@ -60,4 +60,29 @@ TEST(PacedLine, ABlockedDeviceIsWaitedForNotPolledInALoop)
     EXPECT_EQ(pacer.timeout(2000000, -1), -1);
 }
 
+TEST(PacedLine, AReplyEndingWithinTheLastStretchGoesOutWhole)
+{
+    const int64_t byte = 86805;
+    const std::pair<int64_t, size_t> steps[] = {
+        // now after the reply started -> sendable of 6 bytes
+        {byte - 1, 0},
+        {5 * byte, 0}, // 5 crossed, the last is under 100 us off
+        {6 * byte - 100000, 0}, // the stretch starts here
+        {6 * byte - 100001, 4}, // just before it, what has crossed goes
+        {6 * byte, 6},
+    };
+    for (const auto& [after, sendable] : steps) {
+        quill::LinePacer pacer(115200);
+        EXPECT_EQ(pacer.sendable(6, 1000000), 0u);
+        EXPECT_EQ(pacer.sendable(6, 1000000 + after), sendable) << after;
+    }
+    // Once part of a frame has been written, the rest still waits for its time.
+    quill::LinePacer pacer(115200);
+    pacer.sendable(6, 1000000);
+    EXPECT_EQ(pacer.sendable(6, 1000000 + 3 * byte), 3u);
+    pacer.sent(3);
+    EXPECT_EQ(pacer.sendable(3, 1000000 + 6 * byte - 1), 0u);
+    EXPECT_EQ(pacer.sendable(3, 1000000 + 6 * byte), 3u);
+}
+
 } // namespace
