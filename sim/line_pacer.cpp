@@ -3,9 +3,6 @@
 #include "sim/line_pacer.h"
 
 #include <time.h>
-#ifdef __linux__
-#include <sys/prctl.h>
-#endif
 
 namespace quill {
 
