@@ -89,11 +89,11 @@ TEST_F(RunCommands, GoChecksTheStackPointerThenNamesTheException)
 TEST_F(RunCommands, KeysGoToTheProgramAndEscapeEndsTheWait)
 {
     load(kEcho);
-    for (int key : {0x41, 0x0D, 0x0A, 0x07, 0xB1, 0x02, 0x7A, 0x79})
+    for (int key : {0x41, 0x0D, 0x0A, 0x7F, 0x07, 0xB1, 0x02, 0x7A, 0x79})
         keyboard->pressKey(key);
     keyboard->pressKey(KEY_ESC, 50);
     EXPECT_EQ(run("g"), -1);
-    EXPECT_EQ(output(), "A\r\nyUnknown packet\n");
+    EXPECT_EQ(output(), "A\r\n\x7FyUnknown packet\n");
 }
 
 TEST_F(RunCommands, StepsThroughADelaySlotAndStopsAtAnException)

@@ -89,10 +89,11 @@ TEST_F(Load, IntoFlashAndIntoRam)
     type("db 0x30f8 8", "0030F8 C8 CF D6 DD E4 EB F2 F9"); // the last bytes, 0x10F8 * 7 on
     type("db 0x3100 1", "003100 FF ");
 
-    std::string ram = writeFile("ram.mot", srec(3, 0xFFFFB000, {0xDE, 0xAD, 0xBE, 0xEF}) + "S70500000000FA\n");
+    // Up to the last byte of RAM: the top of RAM is inside.
+    std::string ram = writeFile("ram.mot", srec(3, 0xFFFFBFFC, {0xDE, 0xAD, 0xBE, 0xEF}) + "S70500000000FA\n");
     out = type("lo " + ram, "Finished to load " + ram);
-    EXPECT_NE(out.find(ram + " : FFFFB000 - FFFFB004\r\n"), std::string::npos) << out;
-    type("db 0xffffb000 4", "FFFFB000 DE AD BE EF");
+    EXPECT_NE(out.find(ram + " : FFFFBFFC - FFFFC000\r\n"), std::string::npos) << out;
+    type("db 0xffffbffc 4", "FFFFBFFC DE AD BE EF");
 
     // objcopy -I binary -O srec --change-addresses 0xFFFFA100 output, its CR LF made LF.
     std::string objcopy = writeFile("objcopy.mot",
