@@ -116,9 +116,11 @@ int loadFlash(const char* path)
     uint32_t highest = 0;
     if (!scanRange(path, kFlashEnd, &lowest, &highest))
         return 0;
+    // loadMOT has refused a file that starts below block 2; a record that
+    // runs past the end of flash still ends the load here.
     int first = blockOf(lowest);
     int last = blockOf(highest - 1);
-    if (first < 2 || last < 0) {
+    if (last < 0) {
         std::printf("Invalid address\n");
         return 0;
     }
