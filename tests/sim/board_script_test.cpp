@@ -54,18 +54,9 @@ uint8_t* byteAt(Board& board, uint32_t address)
     return nullptr;
 }
 
-uint32_t* registerNamed(Sh2Registers& r, const std::string& name)
-{
-    static const std::pair<const char*, uint32_t Sh2Registers::*> named[] = {{"pc", &Sh2Registers::pc},
-        {"sr", &Sh2Registers::sr}, {"gbr", &Sh2Registers::gbr}, {"vbr", &Sh2Registers::vbr},
-        {"mach", &Sh2Registers::mach}, {"macl", &Sh2Registers::macl}, {"pr", &Sh2Registers::pr}};
-    for (const auto& [n, member] : named) {
-        if (name == n)
-            return &(r.*member);
-    }
-    int n = name.size() > 1 && name[0] == 'r' ? atoi(name.c_str() + 1) : -1;
-    return n >= 0 && n < 16 && name != "r" ? &r.r[n] : nullptr;
-}
+// The names of the monitor's register numbers 0-22.
+const std::string kRegisterNames[kRegisterCount] = {"r0", "r1", "r2", "r3", "r4", "r5", "r6", "r7", "r8", "r9", "r10",
+    "r11", "r12", "r13", "r14", "r15", "sr", "gbr", "vbr", "mach", "macl", "pr", "pc"};
 
 class BoardScript : public testing::TestWithParam<const char*> {
 protected:
@@ -135,15 +126,17 @@ protected:
     {
         for (std::string t; in >> t;) {
             size_t eq = t.find('=');
-            uint32_t* r = registerNamed(board_->registers(), t.substr(0, eq));
-            if (r == nullptr || eq == std::string::npos) {
+            int n = static_cast<int>(
+                std::find(kRegisterNames, kRegisterNames + kRegisterCount, t.substr(0, eq)) - kRegisterNames);
+            uint32_t held = 0;
+            if (eq == std::string::npos || n == kRegisterCount) {
                 ADD_FAILURE() << where() << ": no register " << t;
             } else if (set) {
-                *r = number(t.substr(eq + 1));
-            } else if (*r != number(t.substr(eq + 1))) {
-                char held[16];
-                snprintf(held, sizeof held, "%X", *r);
-                ADD_FAILURE() << where() << ": " << t.substr(0, eq) << " holds " << held << ", not "
+                writeRegister(board_->registers(), n, number(t.substr(eq + 1)));
+            } else if (readRegister(board_->registers(), n, held) && held != number(t.substr(eq + 1))) {
+                char text[16];
+                snprintf(text, sizeof text, "%X", held);
+                ADD_FAILURE() << where() << ": " << t.substr(0, eq) << " holds " << text << ", not "
                               << t.substr(eq + 1);
             }
         }

@@ -6,18 +6,19 @@
 
 #include "link/packet.h"
 #include "link/serial.h"
-#include "link/transaction.h"
 #include "link/sim_port.h"
-#include "sim_wire.h"
+#include "link/transaction.h"
+#include "sim/board.h"
+#include "support/scripted_port.h"
 
 namespace {
 
 TEST(SimPort, TheLinkLayerTalksToAFreshBoard)
 {
     quill::openBoardPort();
-    quill::simBoard()->memory().flash()[0x10] = 0x77;  // gone once the port opens a fresh board
+    quill::simBoard()->memory().flash()[0x10] = 0x77; // gone once the port opens a fresh board
     setComPort(openSimPort());
-    rxTimeout = 100;  // polls: a lost reply fails the test instead of hanging it
+    rxTimeout = 100; // polls: a lost reply fails the test instead of hanging it
     EXPECT_EQ(comAvailable(), 0);
     EXPECT_EQ(quill::simBoard()->memory().flash()[0x10], 0xFF);
     uint8_t major = 0, minor = 0, build = 0;
@@ -25,7 +26,7 @@ TEST(SimPort, TheLinkLayerTalksToAFreshBoard)
     EXPECT_EQ(major * 10000 + minor * 100 + build, 10003);
     // Data full of STX and ETX values; the port's wait gives up a stalled frame in front of the request.
     Bytes data = {0x02, 0x03, 0x02, 0x03};
-    quill::simBoard()->receiveFromHost(Bytes{0x02, 0x1D}.data(), 2);
+    quill::simBoard()->receiveFromHost(Bytes {0x02, 0x1D}.data(), 2);
     std::copy(data.begin(), data.end(), quill::simBoard()->memory().ram() + 0x1FF);
     packetBegin(MEM_READ);
     packetPutLong(0xFFFFA1FF);
@@ -34,7 +35,7 @@ TEST(SimPort, TheLinkLayerTalksToAFreshBoard)
     sendPacket();
     ASSERT_EQ(receivePacket(), 7);
     EXPECT_EQ(packetGetByte(), MEM_READ);
-    for (uint8_t expected : data + Bytes{0x00})
+    for (uint8_t expected : data + Bytes {0x00})
         EXPECT_EQ(packetGetByte(), expected);
     // The board resets while a request is on the wire: the part it had taken
     // is lost, the rest is noise to the restarted monitor.
@@ -61,10 +62,10 @@ TEST(SimPort, TheWaitRunsTheProgram)
 {
     std::unique_ptr<Port> port = quill::openBoardPort();
     quill::Board& board = *quill::simBoard();
-    const uint8_t branchToSelf[] = {0xAF, 0xFE, 0x00, 0x09};  // 2000 BRA 2000; NOP
+    const uint8_t branchToSelf[] = {0xAF, 0xFE, 0x00, 0x09}; // 2000 BRA 2000; NOP
     std::copy(branchToSelf, branchToSelf + 4, board.memory().flash() + 0x2000);
     board.registers().pc = 0x2000;
-    Bytes brk = frame(0x32, Bytes{0} + be32(0x2000) + Bytes{0x00, 0x54} + be32(0));
+    Bytes brk = frame(0x32, {0, 0x00, 0x00, 0x20, 0x00, 0x00, 0x54, 0, 0, 0, 0});
     Bytes exec = frame(0x41);
     port->write(brk.data(), static_cast<int>(brk.size()));
     port->write(exec.data(), static_cast<int>(exec.size()));
@@ -81,4 +82,4 @@ TEST(SimPort, TheWaitRunsTheProgram)
     EXPECT_EQ(board.registers().pc, 0x2000u);
 }
 
-}  // namespace
+} // namespace
