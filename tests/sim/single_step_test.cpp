@@ -60,21 +60,14 @@ struct Line {
     }
 };
 
-struct DataAccess {
-    uint32_t address;
-    uint32_t value;
-    bool write;
-    bool operator==(const DataAccess&) const = default;
-};
-
 // Fetches by the window rule; data reads answer the recorded value and are
-// logged with the writes.
+// logged with the writes: address, value, 1 for a write.
 class WindowBus : public Bus {
 public:
     uint32_t pc = 0;
     uint32_t words[5] = {};
     uint32_t readValue = 0;
-    mutable std::vector<DataAccess> log;
+    mutable std::vector<uint32_t> log;
 
     Access fetch16(uint32_t address, uint16_t& value) const override
     {
@@ -93,12 +86,12 @@ private:
     template<typename T> Access read(uint32_t address, T& value) const
     {
         value = static_cast<T>(readValue);
-        log.push_back({address, static_cast<uint32_t>(value), false});
+        log.insert(log.end(), {address, static_cast<uint32_t>(value), 0});
         return Access::Ok;
     }
     Access write(uint32_t address, uint32_t value)
     {
-        log.push_back({address, value, true});
+        log.insert(log.end(), {address, value, 1});
         return Access::Ok;
     }
 };
@@ -114,15 +107,15 @@ std::string runCase(const std::string& text)
     line.state(cpu.regs);
     line.state(want);
     bus.pc = cpu.regs.pc;
-    std::vector<DataAccess> expected;
+    std::vector<uint32_t> expected;
     for (int i = 0; i < 4; ++i) {
         uint32_t c[7]; // actions, fetch_addr, fetch_val, write_addr, write_val, read_addr, read_val
         line.numbers("actions", c, 7);
         // A read-modify-write instruction reads before it writes.
         if (c[0] & 1)
-            expected.push_back({c[5], bus.readValue = c[6], false});
+            expected.insert(expected.end(), {c[5], bus.readValue = c[6], 0});
         if (c[0] & 2)
-            expected.push_back({c[3], c[4], true});
+            expected.insert(expected.end(), {c[3], c[4], 1});
     }
     if (!line.ok)
         return "unreadable line";
