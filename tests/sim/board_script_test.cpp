@@ -30,7 +30,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -134,10 +133,7 @@ protected:
             } else if (set) {
                 writeRegister(board_->registers(), n, number(t.substr(eq + 1)));
             } else if (readRegister(board_->registers(), n, held) && held != number(t.substr(eq + 1))) {
-                char text[16];
-                snprintf(text, sizeof text, "%X", held);
-                ADD_FAILURE() << where() << ": " << t.substr(0, eq) << " holds " << text << ", not "
-                              << t.substr(eq + 1);
+                ADD_FAILURE() << where() << ": " << t.substr(0, eq) << " holds " << std::hex << std::uppercase << held;
             }
         }
     }

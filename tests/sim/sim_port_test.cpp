@@ -40,30 +40,4 @@ TEST(SimPort, TheLinkLayerTalksToAFreshBoard)
     rxTimeout = 0;
 }
 
-// A running program gets its time from the port's wait, as the host's run
-// loop will give it: no other clock drives the in-process board.
-TEST(SimPort, TheWaitRunsTheProgram)
-{
-    std::unique_ptr<Port> port = quill::openBoardPort();
-    quill::Board& board = *quill::simBoard();
-    const uint8_t branchToSelf[] = {0xAF, 0xFE, 0x00, 0x09}; // 2000 BRA 2000; NOP
-    std::copy(branchToSelf, branchToSelf + 4, board.memory().flash() + 0x2000);
-    board.registers().pc = 0x2000;
-    Bytes brk = frame(0x32, {0, 0x00, 0x00, 0x20, 0x00, 0x00, 0x54, 0, 0, 0, 0});
-    Bytes exec = frame(0x41);
-    port->write(brk.data(), static_cast<int>(brk.size()));
-    port->write(exec.data(), static_cast<int>(exec.size()));
-    Bytes got;
-    for (int i = 0; i < 100 && got.size() < 6 + 6; ++i) {
-        port->waitEvent(10, -1);
-        uint8_t buf[32];
-        int n = port->read(buf, sizeof buf);
-        got.insert(got.end(), buf, buf + n);
-    }
-    // The channel at the start address ends the run after that first
-    // instruction, which branches back to it.
-    EXPECT_EQ(got, frame(0x32, {1}) + frame(0x41, {12}));
-    EXPECT_EQ(board.registers().pc, 0x2000u);
-}
-
 } // namespace

@@ -41,22 +41,15 @@ struct Line {
         }
         pos = ok ? static_cast<size_t>(p - text.c_str()) : text.size();
     }
-    uint32_t number(const char* key)
-    {
-        uint32_t v = 0;
-        numbers(key, &v);
-        return v;
-    }
     void state(Sh2Registers& r)
     {
+        static const std::pair<const char*, uint32_t Sh2Registers::*> named[] = {{"PC", &Sh2Registers::pc},
+            {"GBR", &Sh2Registers::gbr}, {"SR", &Sh2Registers::sr}, {"VBR", &Sh2Registers::vbr},
+            {"MACH", &Sh2Registers::mach}, {"MACL", &Sh2Registers::macl}, {"PR", &Sh2Registers::pr}};
         numbers("R", r.r, 16);
-        r.pc = number("PC");
-        r.gbr = number("GBR");
-        r.sr = number("SR") & kSrWritableBits;
-        r.vbr = number("VBR");
-        r.mach = number("MACH");
-        r.macl = number("MACL");
-        r.pr = number("PR");
+        for (const auto& [key, member] : named)
+            numbers(key, &(r.*member));
+        r.sr &= kSrWritableBits;
     }
 };
 
