@@ -78,7 +78,7 @@ Session readSession(const fs::path& path)
             s.quillsim |= key == "quillsim";
             continue;
         }
-        body.push_back(expand(line));
+        body.push_back(expand(s.sjis ? toShiftJis(line) : line));
     }
     static const std::regex prompt(R"(^(>|[0-9A-F]{6,8}:>)(\[\[(.*)\]\])?(.*)$)");
     for (size_t i = 0; i < body.size(); ++i) {
@@ -92,8 +92,6 @@ Session readSession(const fs::path& path)
             s.expected += body[i] + "\n";
         }
     }
-    if (s.sjis)
-        s.expected = toShiftJis(s.expected);
     return s;
 }
 
