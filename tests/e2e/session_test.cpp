@@ -111,7 +111,7 @@ void runSession(const Session& s, const std::string& port, Child* board)
     argv.insert(argv.end(), s.args.begin(), s.args.end());
     std::string expected = s.expected;
     if (board != nullptr)
-        expected.replace(expected.find("Use port sim "), 13, "Use port " + port + " ");
+        expected.replace(expected.find("Use port sim  "), 14, "Use port " + port + " ");  // "sim" is padded
     Child bf;
     ASSERT_TRUE(startWithScript(&bf, argv, s.script, s.env));
     EXPECT_EQ(waitExit(&bf, kDeadlineMs), 0);
