@@ -1,0 +1,231 @@
+// The debugger at a terminal, where a script cannot stand in for the user:
+// the terminal's line ends, Tab, keys for a running program, Ctrl-C, and
+// quillsim's reset and abort switches pressed at any moment.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "child_process.h"
+#include "support/srecords.h"
+
+namespace {
+
+const std::string kProgram = BF_BINARY_DIR "/brackenfell";
+const std::string kDemoMot = BF_SOURCE_DIR "/examples/demo.mot";
+const std::string kDemoMap = BF_SOURCE_DIR "/examples/demo.map";
+const std::string kStars(68, '*');
+const std::vector<std::string> kPlainEnv = {"LC_ALL=C", "TERM=dumb"};
+constexpr int kDeadlineMs = 5000;
+
+// The debugger on a terminal, on the in-process board or on quillsim's device.
+class Bench : public testing::Test {
+protected:
+    void startQuillsim(const std::vector<std::string>& options = {})
+    {
+        std::vector<std::string> argv = {BF_BINARY_DIR "/quillsim", "--pty"};
+        argv.insert(argv.end(), options.begin(), options.end());
+        ASSERT_TRUE(startWithScript(&board, argv, "", {}));
+        ASSERT_TRUE(readUntil(&board, "\n", kDeadlineMs)) << "quillsim printed no device path: " << board.out;
+        port = board.out.substr(0, board.out.find_first_of("\r\n"));
+    }
+    void startDebugger(const std::vector<std::string>& args = {})
+    {
+        std::vector<std::string> argv = {kProgram, "-c", port};
+        argv.insert(argv.end(), args.begin(), args.end());
+        ASSERT_TRUE(startOnTerminal(&bf, argv, kPlainEnv));
+        ASSERT_TRUE(readUntil(&bf, kStars + "\r\n>", kDeadlineMs)) << bf.out;
+    }
+    // Keys typed; what shows from then on once needle has.
+    std::string type(const std::string& keys, const std::string& needle = "\r\n>", int deadlineMs = kDeadlineMs)
+    {
+        const size_t from = bf.out.size();
+        sendText(&bf, keys);
+        EXPECT_TRUE(readUntil(&bf, needle, deadlineMs, from)) << "after " << testing::PrintToString(keys) << ":\n"
+                                                              << bf.out.substr(from);
+        return bf.out.substr(from);
+    }
+    // A switch on quillsim's board; what shows once needle has.
+    std::string press(int signal, const std::string& needle)
+    {
+        const size_t from = bf.out.size();
+        EXPECT_EQ(kill(board.pid, signal), 0);
+        EXPECT_TRUE(readUntil(&bf, needle, kDeadlineMs, from)) << bf.out.substr(from);
+        return bf.out.substr(from);
+    }
+    void quit()
+    {
+        sendText(&bf, "q\r");
+        EXPECT_EQ(waitExit(&bf, kDeadlineMs), 0) << bf.out;
+    }
+
+    Child board, bf; // killed when the test ends
+    std::string port = "sim";
+};
+
+// The terminal turns each line feed into CR LF; the board's restart is shown
+// raw and answered, with a fresh prompt on a new line.
+TEST_F(Bench, BannerPromptsAndARestartOnQuillsim)
+{
+    startQuillsim();
+    startDebugger();
+    const std::string banner = kStars + "\r\n\r\nTarnwick SH7125 Brackenfell Ver 0.1(build 1)\r\n";
+    EXPECT_EQ(bf.out.substr(0, banner.size()), banner);
+    EXPECT_NE(bf.out.find("\r\nUse port " + port + " speed  19200\r\n\r\nTarget Board(SH7125) quillmon Ver 1.0"),
+        std::string::npos)
+        << bf.out;
+    EXPECT_EQ(type("db ffffa000 20\r", "\r\n>"),
+        "\r>db ffffa000 20\r\nFFFFA000 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 ................\r\n"
+        "FFFFA010 00 00 00 00                                     ....\r\n>");
+    EXPECT_EQ(type("\r"),
+        "\r>\r\nFFFFA014 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 ................\r\n"
+        "FFFFA024 00 00 00 00                                     ....\r\n>");
+    const std::string restart = press(SIGUSR1, "\r\n>");
+    EXPECT_NE(restart.find('\x02'), std::string::npos) << "the frame is echoed";
+    EXPECT_EQ(type("nosuch\r"), "\r>nosuch\r\nUnknown Command\r\n>");
+    quit();
+}
+
+// Tab completes command names and map symbols; where nothing completes it
+// stays as a word separator. Erased flash reads FF.
+TEST_F(Bench, TabCompletesCommandsAndSymbols)
+{
+    startDebugger({"-m", kDemoMap});
+    const std::pair<const char*, const char*> rows[] = {
+        {"Db\t0x1000,,4\r", "\n001000 FF FF FF FF    "}, // the command, then a blank
+        {"db\t0x1000\t2\r", "\n001000 FF FF    "}, // nothing to complete: a separator
+        {"da _sh\t\r", "\n0000202E      _show_count:"}, // a unique symbol
+        {"db _sta\t+2,,1\r", "\n00200A FF    "}, // no blank after it: the expression goes on
+        {"db _start\t2\r", "\n002008 FF FF    "}, // a whole symbol: the Tab separates
+        {"db _p\t\t", "_put_decimal  _puts  _putc\r\n"}, // the common start, then the list
+        {"c\r", "\n0020AC FF FF    "}, // _putc, with the size of the dump before
+        {"d\t", "DB  DW  DL  DA\r\n"},
+    };
+    for (const auto& [keys, shown] : rows)
+        type(keys, shown);
+    sendText(&bf, "\x15"); // Ctrl+U drops the "D" left by the last row
+    quit();
+    EXPECT_EQ(bf.out.find('\a'), std::string::npos) << "no bell";
+}
+
+// However the program ends, the terminal is handed back with its line
+// discipline and echo: the shell's own stty, run after it, shows them.
+TEST_F(Bench, TerminalIsRestoredAfterQuitAndInterrupt)
+{
+    for (const char* keys : {"q\r", "db 10\x03"}) {
+        SCOPED_TRACE(testing::PrintToString(std::string(keys)));
+        Child sh;
+        // The shell survives the interrupt (its trap) and reports how the program ended.
+        std::string command = "trap : INT; " + kProgram + " -c sim; echo rc=$?; stty -a";
+        ASSERT_TRUE(startOnTerminal(&sh, {"/bin/sh", "-c", command}, kPlainEnv));
+        ASSERT_TRUE(readUntil(&sh, kStars + "\r\n>", kDeadlineMs)) << sh.out;
+        sendText(&sh, keys);
+        ASSERT_EQ(waitExit(&sh, kDeadlineMs), 0) << sh.out;
+        const std::string after = sh.out.substr(sh.out.find("rc=", sh.out.find(kStars + "\r\n>")));
+        EXPECT_EQ(after.substr(0, after.find('\r')), keys[0] == 'q' ? "rc=0" : "rc=130");
+        EXPECT_NE(after.find(" icanon"), std::string::npos) << after;
+        EXPECT_EQ(after.find("-icanon"), std::string::npos) << after;
+        EXPECT_NE(after.find(" echo "), std::string::npos) << after;
+    }
+}
+
+// The demo on quillsim: a key reaches it, the abort switch stops it, Enter
+// runs it again and Escape gives the prompt back. With the user flag set,
+// the reset switch starts it anew without G. The program ends its lines with
+// CR LF, which the terminal shows as CR CR LF.
+TEST_F(Bench, DemoTakesKeysStopsAtTheSwitchesAndStartsByItselfWithTheFlag)
+{
+    startQuillsim();
+    startDebugger();
+    type("lo " + kDemoMot + "\r", "Finished to load " + kDemoMot + "\r\n>");
+    EXPECT_EQ(type("usr\r"), "\r>usr\r\nPrecede user program execution. Write flag.\r\nSucceed.\r\n>");
+    type("r pc memL(0x2000)\r");
+    type("r sp memL(0x2004)\r");
+    type("g\r", "count = 0\r\r\nPress a key: ");
+    type("x", "x\r\r\ncount = 1\r\r\nPress a key: ");
+    usleep(100 * 1000);
+    const std::string stop = press(SIGUSR2, "\r\n>");
+    EXPECT_EQ(stop.substr(0, 15), "Abort by User\r\n") << stop;
+    type("\r", "\r\n");
+    usleep(100 * 1000);
+    EXPECT_EQ(type("\x1b"), "Unknown packet\r\n>");
+    press(SIGUSR1, "Hello from the quillsim demo.");
+    quit();
+}
+
+// With the board in the debugger's own process, Ctrl-C while the program
+// runs presses its abort switch; the debugger goes on.
+TEST_F(Bench, CtrlCAbortsTheInProcessBoard)
+{
+    startDebugger();
+    type("ww ffffa800 affe\r"); // BRA to itself
+    type("ww ffffa802 9\r");
+    type("r pc ffffa800\r");
+    type("r sp ffffb000\r");
+    type("g\r", "g\r\n");
+    usleep(200 * 1000);
+    const std::string seen = type("\x03");
+    EXPECT_EQ(seen.substr(0, 15), "Abort by User\r\n") << seen;
+    EXPECT_NE(seen.find("PC :FFFFA80"), std::string::npos) << seen;
+    quit();
+}
+
+// The reset switch pressed while pieces are programmed over a paced line:
+// the load stops with its message, and a later one completes.
+TEST_F(Bench, ResetInTheMiddleOfALoad)
+{
+    const std::string file = testing::TempDir() + "bench_" + std::to_string(getpid()) + ".mot";
+    std::ofstream(file, std::ios::binary) << srecImage(0x2000, 0x4000);
+    startQuillsim({"--baud", "115200"});
+    startDebugger();
+    type("lo " + file + "\r", "Target Address=00002800\r", 10000);
+    const std::string stopped = press(SIGUSR1, "Error loading " + file);
+    EXPECT_EQ(stopped.find("Finished to load"), std::string::npos) << stopped;
+    type("", "\r\n>");
+    // The reset cut a request short; the board may take the next request's
+    // first bytes for the rest of it, and that load then fails as well.
+    bool finished = false;
+    for (int attempt = 0; attempt < 3 && !finished; ++attempt) {
+        const size_t from = bf.out.size();
+        sendText(&bf, "lo " + file + "\r");
+        // Whichever comes first: a stray frame may redraw the prompt meanwhile.
+        for (int waited = 0; waited < 20000 && !finished; waited += 100) {
+            finished = readUntil(&bf, "Finished to load " + file + "\r\n", 100, from);
+            if (bf.out.find("Error loading " + file + "\r\n", from) != std::string::npos)
+                break;
+        }
+        readUntil(&bf, "\r\n>", kDeadlineMs, from);
+    }
+    EXPECT_TRUE(finished) << bf.out;
+    type("db 0x2000 8\r", "002000 00 07 0E 15 1C 23 2A 31");
+    quit();
+    std::remove(file.c_str());
+}
+
+// Flash survives quillsim's own restart when it is kept in a file.
+TEST_F(Bench, FlashFileKeepsALoadAcrossARestart)
+{
+    const std::string flashFile = testing::TempDir() + "bench_flash_" + std::to_string(getpid());
+    std::remove(flashFile.c_str());
+    startQuillsim({"--flash-file", flashFile});
+    startDebugger();
+    type("lo " + kDemoMot + "\r", "Finished to load " + kDemoMot + "\r\n>");
+    quit();
+    ASSERT_EQ(kill(board.pid, SIGTERM), 0);
+    EXPECT_EQ(waitExit(&board, kDeadlineMs), 0);
+
+    Child again;
+    ASSERT_TRUE(startWithScript(&again, {BF_BINARY_DIR "/quillsim", "--pty", "--flash-file", flashFile}, "", {}));
+    ASSERT_TRUE(readUntil(&again, "\n", kDeadlineMs));
+    Child script;
+    ASSERT_TRUE(startWithScript(
+        &script, {kProgram, "-c", again.out.substr(0, again.out.find('\n'))}, "db 0x2000 8\nq\n", kPlainEnv));
+    EXPECT_EQ(waitExit(&script, kDeadlineMs), 0);
+    EXPECT_NE(script.out.find(">db 0x2000 8\n002000 00 00 20 08 FF FF BF 80 "), std::string::npos) << script.out;
+    std::remove(flashFile.c_str());
+}
+
+} // namespace
