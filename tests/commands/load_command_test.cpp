@@ -1,5 +1,6 @@
-// LO and USR against a scripted monitor: the exact requests of a small load,
-// each way a load can stop, and the files refused before anything is sent.
+// LO and USR against a scripted monitor: the exact requests of a small load
+// and each reply the simulated board never gives. LO as typed, with the
+// board's own replies, is in tests/sessions.
 #include <unistd.h>
 
 #include <fstream>
@@ -80,12 +81,7 @@ TEST_F(LoadCommand, FlashLoadSendsEraseFlagReadStagingAndProgram)
     steps.push_back({flashWriteRequest(0x2000), ok(FLASH_WRITE)});
     std::string text = "S00600004844521B\r\n" + srec(1, 0x2000, pattern(16)) + srec(3, 0xFFFFFFF8, pattern(16, 0x40)) +
         "S9032000DC\r\n";
-    EXPECT_EQ(load(text, steps, 0),
-        "Flash-ROM write buffer address = FFFFBF80\n" + kPath + " : 00002000 - 00002010\n" + kPath +
-            " : 00002000 - 00002010\nfinished to load " + kPath +
-            ". Erase flash-ROM\nBlock 2-2 erased\n"
-            "FlashWrite:Source Address = FFFFBF80 : Target Address=00002000\r\nFinished to load " +
-            kPath + "\n");
+    EXPECT_TRUE(load(text, steps, 0).ends_with("Target Address=00002000\r\nFinished to load " + kPath + "\n"));
 }
 
 // Each way a load into block 2 stops after its erase: the requests up to the
@@ -133,10 +129,8 @@ TEST_F(LoadCommand, EveryFailureStopsTheLoadAndIsReported)
             "loadMOT:Error(Abnormal termination) at Flash-ROM Write phase(00002000)\n"},
     };
     for (const Case& c : cases) {
-        std::string printed = load(file, c.steps, -1);
-        std::string tail = c.tail + "Error loading " + kPath + "\n";
-        ASSERT_GE(printed.size(), tail.size()) << c.what;
-        EXPECT_EQ(printed.substr(printed.size() - tail.size()), tail) << c.what;
+        const std::string printed = load(file, c.steps, -1);
+        EXPECT_TRUE(printed.ends_with(c.tail + "Error loading " + kPath + "\n")) << c.what << ":\n" << printed;
         restart();
         targetInfo.flashAreaAddress = 0xFFFFA000;
     }

@@ -5,12 +5,9 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <fstream>
 #include <string>
 
 #include "child_process.h"
-#include "support/srecords.h"
 
 namespace {
 
@@ -171,61 +168,6 @@ TEST_F(Bench, CtrlCAbortsTheInProcessBoard)
     EXPECT_EQ(seen.substr(0, 15), "Abort by User\r\n") << seen;
     EXPECT_NE(seen.find("PC :FFFFA80"), std::string::npos) << seen;
     quit();
-}
-
-// The reset switch pressed while pieces are programmed over a paced line:
-// the load stops with its message, and a later one completes.
-TEST_F(Bench, ResetInTheMiddleOfALoad)
-{
-    const std::string file = testing::TempDir() + "bench_" + std::to_string(getpid()) + ".mot";
-    std::ofstream(file, std::ios::binary) << srecImage(0x2000, 0x4000);
-    startQuillsim({"--baud", "115200"});
-    startDebugger();
-    type("lo " + file + "\r", "Target Address=00002800\r", 10000);
-    const std::string stopped = press(SIGUSR1, "Error loading " + file);
-    EXPECT_EQ(stopped.find("Finished to load"), std::string::npos) << stopped;
-    type("", "\r\n>");
-    // The reset cut a request short; the board may take the next request's
-    // first bytes for the rest of it, and that load then fails as well.
-    bool finished = false;
-    for (int attempt = 0; attempt < 3 && !finished; ++attempt) {
-        const size_t from = bf.out.size();
-        sendText(&bf, "lo " + file + "\r");
-        // Whichever comes first: a stray frame may redraw the prompt meanwhile.
-        for (int waited = 0; waited < 20000 && !finished; waited += 100) {
-            finished = readUntil(&bf, "Finished to load " + file + "\r\n", 100, from);
-            if (bf.out.find("Error loading " + file + "\r\n", from) != std::string::npos)
-                break;
-        }
-        readUntil(&bf, "\r\n>", kDeadlineMs, from);
-    }
-    EXPECT_TRUE(finished) << bf.out;
-    type("db 0x2000 8\r", "002000 00 07 0E 15 1C 23 2A 31");
-    quit();
-    std::remove(file.c_str());
-}
-
-// Flash survives quillsim's own restart when it is kept in a file.
-TEST_F(Bench, FlashFileKeepsALoadAcrossARestart)
-{
-    const std::string flashFile = testing::TempDir() + "bench_flash_" + std::to_string(getpid());
-    std::remove(flashFile.c_str());
-    startQuillsim({"--flash-file", flashFile});
-    startDebugger();
-    type("lo " + kDemoMot + "\r", "Finished to load " + kDemoMot + "\r\n>");
-    quit();
-    ASSERT_EQ(kill(board.pid, SIGTERM), 0);
-    EXPECT_EQ(waitExit(&board, kDeadlineMs), 0);
-
-    Child again;
-    ASSERT_TRUE(startWithScript(&again, {BF_BINARY_DIR "/quillsim", "--pty", "--flash-file", flashFile}, "", {}));
-    ASSERT_TRUE(readUntil(&again, "\n", kDeadlineMs));
-    Child script;
-    ASSERT_TRUE(startWithScript(
-        &script, {kProgram, "-c", again.out.substr(0, again.out.find('\n'))}, "db 0x2000 8\nq\n", kPlainEnv));
-    EXPECT_EQ(waitExit(&script, kDeadlineMs), 0);
-    EXPECT_NE(script.out.find(">db 0x2000 8\n002000 00 00 20 08 FF FF BF 80 "), std::string::npos) << script.out;
-    std::remove(flashFile.c_str());
 }
 
 } // namespace
