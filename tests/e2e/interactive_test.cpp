@@ -149,7 +149,14 @@ TEST_F(Bench, DemoTakesKeysStopsAtTheSwitchesAndStartsByItselfWithTheFlag)
     type("\r", "\r\n");
     usleep(100 * 1000);
     EXPECT_EQ(type("\x1b"), "Unknown packet\r\n>");
-    press(SIGUSR1, "Hello from the quillsim demo.");
+    press(SIGUSR1, "Hello from the quillsim demo.\r\r\ncount = 0\r\r\nPress a key: ");
+    // The greeting stands where the prompt was, so the line is read with
+    // relative moves: kill-line, word-erase, a cursor key ignored, and an
+    // erase that takes a whole UTF-8 character.
+    const std::string edited = type("zz\x15"
+                                    "fe 7 \x17\x1b[A1\xC3\xA9\x7F"
+                                    "0\r");
+    EXPECT_NE(edited.find("\r\nInvalid block number 10\r\n>"), std::string::npos) << edited;
     quit();
 }
 
