@@ -1,5 +1,5 @@
-// FE and FW as typed: argument ranges at their edges, the exact requests, and
-// how each outcome is reported.
+// FE and FW: the exact requests, and how each reply the simulated board never
+// gives is reported. Their arguments as typed are in tests/sessions.
 #include "support/target_fixture.h"
 
 using FlashCommands = TargetTest;
@@ -32,25 +32,4 @@ TEST_F(FlashCommands, WriteSendsSourceAndDestinationAndReportsEachOutcome)
         "Tareget board ReStarted\nError at Flash-ROM write 80\n"
         "Error at Flash-ROM write 256\n");
     EXPECT_TRUE(port->finished());
-}
-
-// Each refusal sends nothing; its negative outcome keeps the loop's repeat text.
-TEST_F(FlashCommands, ArgumentsOutsideTheirRangesAreRefused)
-{
-    const std::pair<const char*, const char*> cases[] = {
-        {"fe", "No effective parameter(s)\n"}, {"fe 1 2", "No effective parameter(s)\n"},
-        {"fe 10", "Invalid block number 10\n"},
-        {"fe zz", "Invalid block number zz\n"}, // an evaluation error is out of range too
-        {"fw 0xFFFFA000", "Error FlashROM address missing\n"}, {"fw 1 2 3", "Error FlashROM address missing\n"},
-        {"fw 0xFFFFBF80 0x1000", "Error. Bad write-buffer address.\n"}, // the loader's own buffer
-        {"fw 0xFFFF9FFF 0x1000", "Error. Bad write-buffer address.\n"},
-        {"fw 0xFFFFBF00 0x1FF80", "Error. Bad flash-ROM address.\n"}, // the user flag's piece
-        {"fw 0xFFFFBF00 0x1040", "Error. Bad flash-ROM address.\n"}, // not a whole piece
-        {"fw 0xFFFFBF00 0xF80", "Error. Bad flash-ROM address.\n"}, // the monitor's block
-    };
-    for (const auto& c : cases) {
-        EXPECT_LT(run(c.first), 0) << c.first;
-        EXPECT_EQ(output(), c.second) << c.first;
-    }
-    EXPECT_TRUE(port->sent().empty());
 }

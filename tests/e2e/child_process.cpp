@@ -33,7 +33,7 @@ bool readSome(Child* child, int ms)
 {
     if (child->fd < 0)
         return false;
-    pollfd p{child->fd, POLLIN, 0};
+    pollfd p {child->fd, POLLIN, 0};
     if (poll(&p, 1, ms) <= 0)
         return true;
     char buffer[4096];
@@ -54,7 +54,7 @@ int msLeft(Clock::time_point end)
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
-}  // namespace
+} // namespace
 
 Child::~Child()
 {
@@ -74,8 +74,8 @@ bool startOnTerminal(Child* child, const std::vector<std::string>& argv, const s
     return child->pid > 0;
 }
 
-bool startWithScript(Child* child, const std::vector<std::string>& argv, const std::string& script,
-                     const std::vector<std::string>& env)
+bool startWithScript(
+    Child* child, const std::vector<std::string>& argv, const std::string& script, const std::vector<std::string>& env)
 {
     int in[2], out[2];
     if (pipe(in) != 0 || pipe(out) != 0)

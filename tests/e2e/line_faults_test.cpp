@@ -38,7 +38,17 @@ long cpuTicks(pid_t pid)
     return got == 2 ? utime + stime : -1;
 }
 
-struct LateFaultRow;
+// A line typed with a fault on the line: the failure it must print and the
+// success it must not.
+struct FaultRow {
+    const char* fault;
+    std::string line;
+    std::string printed;
+    const char* success = "\x01 nothing";
+    bool loop = false; // G and S: the program that runs until stopped is set up first
+    const char* armAfter = nullptr; // the fault comes once this shows, else before the line
+    bool pressAbort = false; // then the abort switch stops the running program
+};
 
 class LineFaults : public testing::Test {
 protected:
@@ -64,53 +74,6 @@ protected:
         usleep(50000); // taken before the next request reaches the board
     }
 
-    // Runs line with fault on; the text it printed up to its next prompt.
-    // With armAfter the fault comes once that text shows, and with
-    // pressAbort the board's abort switch then makes a running program stop.
-    // A debugger left waiting must be idle; the fault is then taken away and
-    // the board reset, which ends the wait.
-    std::string runWithFault(const std::string& fault, const std::string& line, bool* hadToReset,
-        const char* armAfter = nullptr, bool pressAbort = false)
-    {
-        if (armAfter == nullptr)
-            setFault(fault);
-        const size_t from = bf_.out.size();
-        sendText(&bf_, line + "\r");
-        if (armAfter != nullptr) {
-            EXPECT_TRUE(readUntil(&bf_, armAfter, kDeadlineMs, from)) << line << ":\n" << bf_.out.substr(from);
-            if (pressAbort)
-                usleep(100000); // the program is running
-            setFault(fault);
-            if (pressAbort)
-                kill(board_.pid, SIGUSR2);
-        }
-        *hadToReset = !readUntil(&bf_, kPrompt, kQuietMs, from + 1);
-        if (*hadToReset) {
-            const long before = cpuTicks(bf_.pid);
-            usleep(500000);
-            const long used = cpuTicks(bf_.pid) - before;
-            EXPECT_GE(before, 0);
-            EXPECT_LE(used, 5) << line << " under " << fault << ": the waiting debugger spins";
-            setFault("off");
-            kill(board_.pid, SIGUSR1);
-            EXPECT_TRUE(readUntil(&bf_, kPrompt, kDeadlineMs, from + 1)) << bf_.out.substr(from);
-        }
-        setFault("off");
-        usleep(100000); // what the fault left on the line has come in
-        readUntil(&bf_, "\x01never", 100);
-        return bf_.out.substr(from);
-    }
-
-    // The line works again: a dump of RAM shows its line and nothing else.
-    void worksNormally(const std::string& after)
-    {
-        const size_t from = bf_.out.size();
-        sendText(&bf_, "db ffffa000 4\r");
-        ASSERT_TRUE(readUntil(&bf_, "\r\nFFFFA000 ", kDeadlineMs, from)) << after << ":\n" << bf_.out.substr(from);
-        ASSERT_TRUE(readUntil(&bf_, kPrompt, kDeadlineMs, from + 1));
-        EXPECT_EQ(bf_.out.find("Error", from), std::string::npos) << after << ":\n" << bf_.out.substr(from);
-    }
-
     // A line typed at the prompt, done with before the next.
     void type(const std::string& line)
     {
@@ -123,13 +86,72 @@ protected:
     // RAM, with PC and SP set to run it.
     void runLoop()
     {
-        type("ww ffffa800 affe");
-        type("ww ffffa802 9");
-        type("r pc ffffa800");
-        type("r sp ffffb000");
+        for (const char* line : {"ww ffffa800 affe", "ww ffffa802 9", "r pc ffffa800", "r sp ffffb000"})
+            type(line);
     }
 
-    void checkRows(const std::vector<LateFaultRow>& rows);
+    // The board lets go of the line (before the line is typed, or while it
+    // runs): the debugger stops waiting, says why and ends, without a word of
+    // success.
+    void expectHangUp(const std::string& line, bool whileRunning)
+    {
+        if (!whileRunning)
+            setFault("hangup");
+        sendText(&bf_, line + "\r");
+        if (whileRunning) {
+            usleep(100000);
+            setFault("hangup");
+        }
+        EXPECT_EQ(waitExit(&bf_, kDeadlineMs), 0) << bf_.out;
+        EXPECT_NE(bf_.out.find("Serial port closed: the device has gone away.\r\n"), std::string::npos) << bf_.out;
+        EXPECT_EQ(bf_.out.find("Abort by User"), std::string::npos) << bf_.out;
+        EXPECT_EQ(waitExit(&board_, kDeadlineMs), 0) << board_.out;
+    }
+
+    // Each row's line under its fault. A debugger left waiting must be idle;
+    // the fault is then taken away and the board reset, which ends the wait.
+    // Afterwards a dump of RAM shows its line and nothing else.
+    void checkRows(const std::vector<FaultRow>& rows)
+    {
+        for (const FaultRow& row : rows) {
+            if (row.loop)
+                runLoop();
+            const std::string about = row.line + " under " + row.fault;
+            if (row.armAfter == nullptr)
+                setFault(row.fault);
+            size_t from = bf_.out.size();
+            sendText(&bf_, row.line + "\r");
+            if (row.armAfter != nullptr) {
+                EXPECT_TRUE(readUntil(&bf_, row.armAfter, kDeadlineMs, from)) << about << bf_.out.substr(from);
+                if (row.pressAbort)
+                    usleep(100000); // the program is running
+                setFault(row.fault);
+                if (row.pressAbort)
+                    kill(board_.pid, SIGUSR2);
+            }
+            if (!readUntil(&bf_, kPrompt, kQuietMs, from + 1)) {
+                const long before = cpuTicks(bf_.pid);
+                usleep(500000);
+                EXPECT_GE(before, 0);
+                EXPECT_LE(cpuTicks(bf_.pid) - before, 5) << about << ": the waiting debugger spins";
+                setFault("off");
+                kill(board_.pid, SIGUSR1);
+                EXPECT_TRUE(readUntil(&bf_, kPrompt, kDeadlineMs, from + 1)) << about << bf_.out.substr(from);
+            }
+            setFault("off");
+            usleep(100000); // what the fault left on the line has come in
+            readUntil(&bf_, "\x01never", 100);
+            const std::string printed = bf_.out.substr(from);
+            EXPECT_NE(printed.find(row.printed), std::string::npos) << about << ":\n" << printed;
+            EXPECT_EQ(printed.find(row.success), std::string::npos) << about << ":\n" << printed;
+
+            from = bf_.out.size();
+            sendText(&bf_, "db ffffa000 4\r");
+            ASSERT_TRUE(readUntil(&bf_, "\r\nFFFFA000 ", kDeadlineMs, from)) << about << bf_.out.substr(from);
+            ASSERT_TRUE(readUntil(&bf_, kPrompt, kDeadlineMs, from + 1));
+            EXPECT_EQ(bf_.out.find("Error", from), std::string::npos) << about << ":\n" << bf_.out.substr(from);
+        }
+    }
 
     std::string fifo_;
     Child board_;
@@ -138,12 +160,7 @@ protected:
 
 TEST_F(LineFaults, EveryFamilyFailsVisiblyAndRecovers)
 {
-    struct Row {
-        const char* fault;
-        const char* line;
-        const char* printed; // the failure the command must report
-    };
-    const Row rows[] = {
+    checkRows({
         // memory
         {"bad-checksum", "db ffffa000 4", "dumpMem:Error receivePacket()=-5"},
         {"restart-reply", "db ffffa000 4", "dumpMem:Error receivePacket()=-"}, // a frame mixed with the restart's
@@ -163,55 +180,21 @@ TEST_F(LineFaults, EveryFamilyFailsVisiblyAndRecovers)
         {"restart-request", "fw ffffa000 0x3000", "Tareget board ReStarted\r\nError at Flash-ROM write 80"},
         {"restart-reply", "fe 3", "Error at Flash-ROM erase"},
         {"drop 1", "fw ffffa000 0x3080", "Tareget board ReStarted\r\nError at Flash-ROM write 80"},
-    };
-    for (const Row& row : rows) {
-        bool reset = false;
-        const std::string printed = runWithFault(row.fault, row.line, &reset);
-        EXPECT_NE(printed.find(row.printed), std::string::npos)
-            << row.line << " under " << row.fault << (reset ? " (reset)" : "") << ":\n"
-            << printed;
-        worksNormally(std::string(row.line) + " under " + row.fault);
-    }
+    });
 }
 
-// A row for G, S, LO or USR, whose failure must be printed and whose
-// success never is.
-struct LateFaultRow {
-    bool loop; // G and S: the program that runs until stopped is set up first
-    const char* fault;
-    std::string line;
-    const char* armAfter; // the fault comes once this shows, else before the line
-    bool pressAbort;
-    std::string printed;
-    const char* success;
-};
-
-void LineFaults::checkRows(const std::vector<LateFaultRow>& rows)
-{
-    for (const LateFaultRow& row : rows) {
-        if (row.loop)
-            runLoop();
-        bool reset = false;
-        const std::string printed = runWithFault(row.fault, row.line, &reset, row.armAfter, row.pressAbort);
-        const std::string about = row.line + " under " + row.fault + (reset ? " (reset)" : "") + ":\n" + printed;
-        EXPECT_NE(printed.find(row.printed), std::string::npos) << about;
-        EXPECT_EQ(printed.find(row.success), std::string::npos) << about;
-        worksNormally(row.line + " under " + row.fault);
-    }
-}
-
-// The stop report after G or S meets the fault and is lost: the wait goes on
+// The stop report after G meets the fault and is lost: the wait goes on
 // until the board's reset ends it. G's program runs until the abort switch
-// stops it, with the fault already on the line.
+// stops it, with the fault already on the line. S whose PC read fails
+// starts nothing: the prompt is back at once.
 TEST_F(LineFaults, RunControlFailsVisiblyAndRecovers)
 {
     checkRows({
-        {true, "bad-checksum", "g", "g\r\n", true, "Reset!\r\n", "Abort by User"},
-        {true, "garble 1 3", "g", "g\r\n", true, "Reset!\r\n", "Abort by User"},
-        {true, "restart-reply", "g", "g\r\n", true, "Reset!\r\n", "Abort by User"},
-        {true, "silent", "g", "g\r\n", true, "Reset!\r\n", "Abort by User"},
-        // S whose PC read fails starts nothing: the prompt is back at once.
-        {true, "bad-checksum", "s", nullptr, false, "Packet error at readReg()\r\n>", "Return with"},
+        {"bad-checksum", "g", "Reset!\r\n", "Abort by User", true, "g\r\n", true},
+        {"garble 1 3", "g", "Reset!\r\n", "Abort by User", true, "g\r\n", true},
+        {"restart-reply", "g", "Reset!\r\n", "Abort by User", true, "g\r\n", true},
+        {"silent", "g", "Reset!\r\n", "Abort by User", true, "g\r\n", true},
+        {"bad-checksum", "s", "Packet error at readReg()\r\n>", "Return with", true},
     });
 }
 
@@ -223,42 +206,28 @@ TEST_F(LineFaults, FlashLoadFailsVisiblyAndRecovers)
     std::ofstream(image, std::ios::binary) << srecImage(0x2000, 0x1E000); // blocks 2 to 9, 960 pieces
     const std::string lo = "lo " + image;
     const std::string failed = "\r\nError loading " + image;
+    const char* done = "Finished to load";
     checkRows({
-        {false, "bad-checksum", lo, nullptr, false,
-            "loadMOT:Error(Abnormal termination) at Flash-ROM Erase phase(block 2)" + failed, "Finished to load"},
-        {false, "restart-reply", lo, "Target Address=00010000", false, failed, "Finished to load"},
-        {false, "drop 0.01 9", lo, "FlashWrite:", false, failed, "Finished to load"},
-        {false, "bad-checksum", "usr", nullptr, false,
+        {"bad-checksum", lo, "loadMOT:Error(Abnormal termination) at Flash-ROM Erase phase(block 2)" + failed, done},
+        {"restart-reply", lo, failed, done, false, "Target Address=00010000"},
+        {"drop 0.01 9", lo, failed, done, false, "FlashWrite:"},
+        {"bad-checksum", "usr",
             "writeUserFlag:Error(Buffer write fail) at Flash-ROM Write phase(0001FF80)\r\nFail to write flag.",
             "Succeed."},
-        {false, "restart-reply", "usr", nullptr, false, "\r\nFail to write flag.", "Succeed."},
+        {"restart-reply", "usr", "\r\nFail to write flag.", "Succeed."},
     });
     unlink(image.c_str());
 }
 
-// The board hangs up while a program runs: the debugger stops waiting for
-// the stop report, says why and ends.
 TEST_F(LineFaults, HangUpWhileRunningEndsTheDebugger)
 {
     runLoop();
-    sendText(&bf_, "g\r");
-    usleep(100000);
-    setFault("hangup");
-    EXPECT_EQ(waitExit(&bf_, kDeadlineMs), 0) << bf_.out;
-    EXPECT_NE(bf_.out.find("Serial port closed: the device has gone away.\r\n"), std::string::npos) << bf_.out;
-    EXPECT_EQ(bf_.out.find("Abort by User"), std::string::npos) << bf_.out;
-    EXPECT_EQ(waitExit(&board_, kDeadlineMs), 0) << board_.out;
+    expectHangUp("g", true);
 }
 
-// The board lets go of the line in the middle of an erase: the debugger says
-// so and ends, without a word of success.
-TEST_F(LineFaults, HangUpEndsTheDebuggerWithItsMessage)
+TEST_F(LineFaults, HangUpInAnEraseEndsTheDebugger)
 {
-    setFault("hangup");
-    sendText(&bf_, "fe 2\r");
-    EXPECT_EQ(waitExit(&bf_, kDeadlineMs), 0) << bf_.out;
-    EXPECT_NE(bf_.out.find("Serial port closed: the device has gone away.\r\n"), std::string::npos) << bf_.out;
-    EXPECT_EQ(waitExit(&board_, kDeadlineMs), 0) << board_.out;
+    expectHangUp("fe 2", false);
 }
 
 } // namespace
