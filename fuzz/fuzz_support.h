@@ -11,8 +11,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "commands/command_line.h"
+#include "expr/symbols.h"
 #include "link/packet.h"
 #include "link/serial.h"
 #include "sim/board.h"
@@ -35,6 +37,44 @@ inline void silenceStdout()
         std::abort();
     setvbuf(quiet, nullptr, _IOFBF, 1 << 16);
     stdout = quiet;
+}
+
+// The input as a stream to read from memory. fmemopen wants a non-empty
+// buffer; an empty input is one NUL, which the readers take as an empty line.
+inline std::FILE* openInput(const uint8_t* data, size_t size)
+{
+    static const uint8_t empty[1] = {0};
+    std::FILE* f = fmemopen(const_cast<uint8_t*>(size > 0 ? data : empty), size > 0 ? size : 1, "r");
+    if (f == nullptr)
+        std::abort();
+    return f;
+}
+
+// One name and its address line of a map file, in the linker's columns.
+inline std::string mapPair(const std::string& name, uint32_t address, char flag = 'g')
+{
+    char line[80];
+    std::snprintf(line, sizeof line, "%34s%08X  00000004   func ,%c\n", "", address, flag);
+    return "  " + name + "\n" + line;
+}
+
+// A name as long as the table takes (63 characters), unique to address.
+inline std::string longName(char first, uint32_t address)
+{
+    char name[80];
+    std::snprintf(name, sizeof name, "%c%.54s%08X", first,
+        "abcdefghijklmnopqrstuvwxyz_ABCDEFGHIJKLMNOPQRSTUVWXYZ_0123456789", address);
+    return name;
+}
+
+// Loads map as the symbol table; aborts unless it gives `count` symbols.
+inline void loadMap(const std::string& map, int count)
+{
+    std::FILE* f = openInput(reinterpret_cast<const uint8_t*>(map.data()), map.size());
+    loadSymbolsFrom(f);
+    std::fclose(f);
+    if (symbolCount != count)
+        std::abort();
 }
 
 // Whether a flash request reached the board since its flash was last

@@ -3,12 +3,7 @@
 // The first byte chooses the item size and where in RAM the writing starts.
 // Whatever the words, the write address moves by whole items, and nothing
 // lands in RAM outside the items between the start and that address.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
 
-#include "commands/command_line.h"
 #include "commands/memory_commands.h"
 #include "fuzz_support.h"
 #include "sim/memory_map.h"

@@ -1,5 +1,5 @@
 // Shared by the link tests: a scripted port in place, a clean frame buffer,
-// receives without a time limit; table row names; stdout capture.
+// receives without a time limit; stdout capture.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -31,9 +31,6 @@ protected:
 
     ScriptedPort* port_ = nullptr;
 };
-
-// Table rows are named by identifiers.
-inline constexpr auto rowName = [](const auto& row) { return std::string(row.param.name); };
 
 template <typename F>
 std::string captureStdout(F body)

@@ -50,46 +50,6 @@ TEST_F(Packet, AGetterPastTheEndOfTheDataGivesZeroAndTakesNothing)
     EXPECT_EQ(packetGetByte(), 0) << "the checksum is not payload";
 }
 
-// The recogniser, one row per byte stream from the idle state: the result of
-// each byte, and what the first getter then yields after a whole frame.
-struct ScanRow {
-    const char* name;
-    Bytes bytes;
-    std::vector<int> results;
-    int command;
-};
-
-const ScanRow scanRows[] = {
-    {"TextOutsideAFrame", {'A', 0x03, 0x00, 0xFF}, {0, 0, 0, 0}, 0},
-    {"Len29IsAccepted", {0x02, 29}, {1, 2}, 0},
-    {"Len30IsRefused", {0x02, 30, 'x'}, {1, -1, 0}, 0},
-    {"EmptyReply", frame(GET_VERSION), {1, 2, 2, 2, 3}, GET_VERSION},
-    {"EtxValueInThePayload", frame(FLASH_ERASE, {0x03}), {1, 2, 2, 2, 2, 3}, FLASH_ERASE},
-    {"StxValuesInTheBody", frame(BRK_READ, {0x02, 0x02}), {1, 2, 2, 2, 2, 2, 3}, BRK_READ},
-    {"BadChecksum", {0x02, 0x02, 0x12, 0xED, 0x03}, {1, 2, 2, 2, -1}, 0},
-    {"MissingEtx", {0x02, 0x02, 0x12, 0xEC, 0x04}, {1, 2, 2, 2, -1}, 0},
-    {"Len0IsSwallowedThenRefused", {0x02, 0x00, 0x03, 'A'}, {1, 2, -1, 0}, 0},
-    {"Len1IsSwallowedThenRefused", {0x02, 0x01, 0xFF, 0x03, 'A'}, {1, 2, 2, -1, 0}, 0},
-    {"ARejectionThenAFrame", Bytes{0x02, 40} + frame(EXEC, {12}), {1, -1, 1, 2, 2, 2, 2, 3}, EXEC},
-    {"BackToBack", frame(EXEC, {11}) + frame(TARGET_RESTARTED), {1, 2, 2, 2, 2, 3, 1, 2, 2, 2, 3},
-     TARGET_RESTARTED},
-};
-
-class Scan : public LinkTest, public testing::WithParamInterface<ScanRow> {};
-
-TEST_P(Scan, EachByteGivesItsResult)
-{
-    const ScanRow& row = GetParam();
-    ASSERT_EQ(row.bytes.size(), row.results.size());
-    for (size_t i = 0; i < row.bytes.size(); ++i)
-        EXPECT_EQ(scanPacketByte(row.bytes[i]), row.results[i]) << "byte " << i;
-    if (row.results.back() == 3) {
-        EXPECT_EQ(packetGetByte(), row.command);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, Scan, testing::ValuesIn(scanRows), rowName);
-
 // A request built while a frame is half scanned moves the shared count; the
 // rest of that frame is then dropped rather than written past the buffer.
 TEST_F(Packet, ARequestBuiltMidScanCannotPushTheScanPastTheBuffer)

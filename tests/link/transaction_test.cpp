@@ -1,54 +1,11 @@
-// waitResponse with the restart handshake, and the identification requests,
-// by the exact bytes on the wire and the exact console text.
+// A frame cut short, and the identification requests, by the exact bytes on
+// the wire and the exact console text.
 #include "link_fixture.h"
 
 namespace {
 
 const Bytes kGetVersion = {0x02, 0x02, 0x12, 0xEC, 0x03};
 const Bytes kBrkRead = frame(BRK_READ, {0x00});
-
-// The board's reply to a BRK_READ and, after a restart frame, its answer to
-// the host's GET_VERSION greeting.
-struct ReplyRow {
-    const char* name;
-    Bytes reply;
-    Bytes greetingAnswer;
-    int result;
-    const char* output;
-};
-
-const ReplyRow replyRows[] = {
-    {"Expected", frame(BRK_READ, {0, 0, 0x12, 0x34}), {}, 0, ""},
-    {"OtherCode", frame(EXEC, {9}), {}, EXEC, ""},
-    {"ZeroCodeIsNotSuccess", frame(MEM_READ, {1, 2}), {}, kUnexpectedZeroReply, ""},
-    {"NoFrame", {'z', 0x02, 31}, {}, -1, "zError waiting packet receive.\n"},
-    {"BadChecksumIsNoReply", {0x02, 0x06, 0x31, 0, 0, 0x12, 0x34, 0x00, 0x03}, {}, -1,
-     "Error waiting packet receive.\n"},
-    {"RestartAnswered", frame(TARGET_RESTARTED), frame(GET_VERSION, {1, 2, 3}), 0x50, "Tareget board ReStarted\n"},
-    {"RestartSilent", frame(TARGET_RESTARTED), {}, 0x50, "Error. Target restarted but no responce\n"},
-    {"RestartMalformed", frame(TARGET_RESTARTED), {0x02, 0x02, 0x12, 0xEC, 0x00}, 0x50,
-     "Error. Target restarted but no responce\n"},
-    {"RestartWrongCode", frame(TARGET_RESTARTED), frame(BRK_READ, {0}), 0x50,
-     "Error. Target restarted but bad responce\n"},
-};
-
-class WaitResponse : public LinkTest, public testing::WithParamInterface<ReplyRow> {};
-
-TEST_P(WaitResponse, GivesTheOutcomeAndGreetsARestartedBoardOnce)
-{
-    const ReplyRow& row = GetParam();
-    const bool restarted = row.result == TARGET_RESTARTED;
-    rxTimeout = 10;
-    port_->expect(kBrkRead, row.reply);
-    if (restarted)
-        port_->expect(kGetVersion, row.greetingAnswer);
-    port_->write(kBrkRead.data(), static_cast<int>(kBrkRead.size()));
-    EXPECT_EQ(captureStdout([&] { EXPECT_EQ(waitResponse(BRK_READ), row.result); }), row.output);
-    EXPECT_EQ(port_->sent(), restarted ? kBrkRead + kGetVersion : kBrkRead) << "the waiting request is not resent";
-    EXPECT_TRUE(port_->finished());
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, WaitResponse, testing::ValuesIn(replyRows), rowName);
 
 // Without a receive time-out the reply is awaited for ever, but a frame whose
 // STX came and whose rest stops short fails after kFrameGapPolls quiet polls.
