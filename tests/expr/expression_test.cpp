@@ -5,7 +5,7 @@
 
 #include "expr/expression.h"
 #include "link/serial.h"
-#include "map_file.h"
+#include "support/map_file.h"
 #include "support/case_file.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "expr/symbols.h"
-#include "map_file.h"
+#include "support/map_file.h"
 
 namespace {
 
