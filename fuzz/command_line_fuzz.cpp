@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     resetMemoryCommands();
     resetListing();
     clearMemCache();
-    fuzz::lines.reset(data, size);
+    fuzz::lines = {data, size, 0};
 
     char input[kLineCapacity];
     char repeatLine[kLineCapacity] = "";

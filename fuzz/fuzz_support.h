@@ -24,14 +24,10 @@ namespace fuzz {
 // The debugger flushes stdout after every echoed target byte and every
 // prompt. Into /dev/null each flush is still a write(); into this sink it is
 // a function call.
-inline ssize_t discardText(void*, const char*, size_t size)
-{
-    return static_cast<ssize_t>(size);
-}
-
 inline void silenceStdout()
 {
-    static const cookie_io_functions_t sink {nullptr, discardText, nullptr, nullptr};
+    static const cookie_io_functions_t sink {
+        nullptr, [](void*, const char*, size_t size) { return static_cast<ssize_t>(size); }, nullptr, nullptr};
     std::FILE* quiet = fopencookie(nullptr, "w", sink);
     if (quiet == nullptr)
         std::abort();
@@ -152,46 +148,35 @@ inline void connect(quill::Board& board, int budget)
 // The rest of an input, one line per request, for the commands that read
 // lines of their own (the interactive write). A line longer than the
 // reader's buffer is refused as the console refuses it.
-class LineSource {
-public:
-    void reset(const uint8_t* data, size_t size)
-    {
-        data_ = data;
-        size_ = size;
-        pos_ = 0;
-    }
-    bool atEnd() const { return pos_ >= size_; }
+struct LineSource {
+    const uint8_t* data;
+    size_t size;
+    size_t pos;
 
+    bool atEnd() const { return pos >= size; }
     // Copies the next line (without its line feed) into buffer; its length,
     // kLineInputEnd at the end of the input, or -2 when it does not fit.
     int next(char* buffer, int capacity)
     {
-        if (pos_ >= size_)
+        if (pos >= size)
             return kLineInputEnd;
         // memchr, not a loop: code in these files is instrumented for coverage too.
-        const void* feed = std::memchr(data_ + pos_, '\n', size_ - pos_);
-        const size_t end = feed ? static_cast<size_t>(static_cast<const uint8_t*>(feed) - data_) : size_;
-        const size_t length = end - pos_;
-        const size_t start = pos_;
-        pos_ = end < size_ ? end + 1 : end;
-        if (capacity <= 0 || length >= static_cast<size_t>(capacity)) {
+        const void* feed = std::memchr(data + pos, '\n', size - pos);
+        const size_t start = pos, end = feed ? static_cast<size_t>(static_cast<const uint8_t*>(feed) - data) : size;
+        pos = end < size ? end + 1 : end;
+        if (capacity <= 0 || end - start >= static_cast<size_t>(capacity)) {
             if (capacity > 0)
                 buffer[0] = '\0';
             return -2;
         }
-        std::memcpy(buffer, data_ + start, length);
-        buffer[length] = '\0';
+        std::memcpy(buffer, data + start, end - start);
+        buffer[end - start] = '\0';
         // A NUL inside a line ends it, as it ends any C string the console hands on.
         return static_cast<int>(std::strlen(buffer));
     }
-
-private:
-    const uint8_t* data_ = nullptr;
-    size_t size_ = 0;
-    size_t pos_ = 0;
 };
 
-inline LineSource lines;
+inline LineSource lines {nullptr, 0, 0};
 
 inline int readFuzzLine(char* buffer, int capacity)
 {
