@@ -9,8 +9,8 @@ using Packet = LinkTest;
 // value inside its payload.
 TEST_F(Packet, KnownRequestsGoOnTheWireAsTheirExactBytes)
 {
-    port_->expect(frame(GET_VERSION), {});
-    port_->expect(frame(FLASH_ERASE, {3}), {});
+    port->expect(frame(GET_VERSION), {});
+    port->expect(frame(FLASH_ERASE, {3}), {});
     packetBegin(GET_VERSION);
     packetEnd();
     sendPacket();
@@ -18,7 +18,7 @@ TEST_F(Packet, KnownRequestsGoOnTheWireAsTheirExactBytes)
     packetPutByte(3);
     packetEnd();
     sendPacket();
-    EXPECT_EQ(hexBytes(port_->sent()), "02 02 12 EC 03 02 03 60 03 9A 03");
+    EXPECT_EQ(hexBytes(port->sent()), "02 02 12 EC 03 02 03 60 03 9A 03");
 }
 
 // Fields go most significant first; one that would run past the 27 payload
@@ -29,18 +29,18 @@ TEST_F(Packet, FieldsAreBigEndianAndOneThatDoesNotFitIsDroppedWhole)
     packetPutLong(0xFFFFA010);
     packetPutWord(0x1234);
     for (int i = 0; i < 19; ++i)
-        packetPutByte(0x11);    // 25 payload bytes
-    packetPutLong(0xDEADBEEF);  // 2 left: dropped
-    packetPutWord(0xA1A2);      // fits exactly
-    packetPutByte(0xEE);        // no room
+        packetPutByte(0x11); // 25 payload bytes
+    packetPutLong(0xDEADBEEF); // 2 left: dropped
+    packetPutWord(0xA1A2); // fits exactly
+    packetPutByte(0xEE); // no room
     packetEnd();
-    const Bytes payload = Bytes{0xFF, 0xFF, 0xA0, 0x10, 0x12, 0x34} + Bytes(19, 0x11) + Bytes{0xA1, 0xA2};
+    const Bytes payload = Bytes {0xFF, 0xFF, 0xA0, 0x10, 0x12, 0x34} + Bytes(19, 0x11) + Bytes {0xA1, 0xA2};
     EXPECT_EQ(Bytes(packetBuffer.frame, packetBuffer.frame + 32), frame(MEM_WRITE, payload));
 }
 
 TEST_F(Packet, AGetterPastTheEndOfTheDataGivesZeroAndTakesNothing)
 {
-    port_->feed(frame(GET_USER_AREA, {0x12, 0x34, 0x56}));
+    port->feed(frame(GET_USER_AREA, {0x12, 0x34, 0x56}));
     ASSERT_EQ(receivePacket(), 5);
     EXPECT_EQ(packetGetByte(), GET_USER_AREA);
     EXPECT_EQ(packetGetLong(), 0u);
@@ -65,4 +65,4 @@ TEST_F(Packet, ARequestBuiltMidScanCannotPushTheScanPastTheBuffer)
     EXPECT_EQ(scanPacketByte(0x77), 0) << "idle again";
 }
 
-}  // namespace
+} // namespace

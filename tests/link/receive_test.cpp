@@ -15,8 +15,7 @@ TEST_F(LinkTest, EveryCaseOfTheFile)
 {
     for (const CaseLine& c : readCases(BF_SOURCE_DIR "/tests/link/frames.txt")) {
         SCOPED_TRACE(testing::Message() << "frames.txt line " << c.line);
-        TearDown();
-        SetUp();
+        restart();
         const Bytes line = hexToBytes(c[1]);
         if (c[0] == "scan") {
             std::ostringstream results;
@@ -28,23 +27,25 @@ TEST_F(LinkTest, EveryCaseOfTheFile)
             }
         } else if (c[0] == "receive") {
             rxTimeout = 5;
-            port_->feed(line);
-            EXPECT_EQ(captureStdout([&] { EXPECT_EQ(receivePacket(), number(c[2])); }), c[3]);
-            EXPECT_EQ(port_->pendingRx(), static_cast<size_t>(number(c[4])));
+            port->feed(line);
+            EXPECT_EQ(receivePacket(), number(c[2]));
+            EXPECT_EQ(output(), c[3]);
+            EXPECT_EQ(port->pendingRx(), static_cast<size_t>(number(c[4])));
             EXPECT_EQ(packetGetByte(), number(c[5]));
         } else {
             // The greeting goes out once, and the waiting request is not sent again.
             const bool restarted = number(c[3]) == TARGET_RESTARTED;
             rxTimeout = 10;
-            port_->expect(kBrkRead, line);
+            port->expect(kBrkRead, line);
             if (restarted)
-                port_->expect(kGetVersion, hexToBytes(c[2]));
-            port_->write(kBrkRead.data(), static_cast<int>(kBrkRead.size()));
-            EXPECT_EQ(captureStdout([&] { EXPECT_EQ(waitResponse(BRK_READ), number(c[3])); }), c[4]);
-            EXPECT_EQ(port_->sent(), restarted ? kBrkRead + kGetVersion : kBrkRead);
-            EXPECT_TRUE(port_->finished());
+                port->expect(kGetVersion, hexToBytes(c[2]));
+            port->write(kBrkRead.data(), static_cast<int>(kBrkRead.size()));
+            EXPECT_EQ(waitResponse(BRK_READ), number(c[3]));
+            EXPECT_EQ(output(), c[4]);
+            EXPECT_EQ(port->sent(), restarted ? kBrkRead + kGetVersion : kBrkRead);
+            EXPECT_TRUE(port->finished());
         }
     }
 }
 
-}  // namespace
+} // namespace

@@ -13,18 +13,18 @@ TEST_F(LinkTest, AFrameCutShortFailsWithoutATimeOut)
 {
     rxTimeout = 0;
     const Bytes cut = {0x02, 0x06, 0x31, 0, 0};
-    port_->expect(kBrkRead, cut);
-    port_->write(kBrkRead.data(), static_cast<int>(kBrkRead.size()));
+    port->expect(kBrkRead, cut);
+    port->write(kBrkRead.data(), static_cast<int>(kBrkRead.size()));
     EXPECT_EQ(receivePacket(), -3);
-    EXPECT_TRUE(port_->finished());
+    EXPECT_TRUE(port->finished());
 }
 
 using Identify = LinkTest;
 
 TEST_F(Identify, ShortRepliesGiveZerosForTheMissingFields)
 {
-    port_->expect(kGetVersion, frame(GET_VERSION, {3}));
-    port_->expect(frame(GET_USER_AREA), frame(GET_USER_AREA, {0xFF, 0xFF, 0xA0, 0x00, 0x12, 0x34}));
+    port->expect(kGetVersion, frame(GET_VERSION, {3}));
+    port->expect(frame(GET_USER_AREA), frame(GET_USER_AREA, {0xFF, 0xFF, 0xA0, 0x00, 0x12, 0x34}));
     uint8_t major = 0, minor = 7, build = 7;
     EXPECT_EQ(getTargetVersion(&major, &minor, &build), 1);
     EXPECT_EQ(std::vector<int>({major, minor, build}), std::vector<int>({3, 0, 0}));
@@ -38,23 +38,21 @@ TEST_F(Identify, ShortRepliesGiveZerosForTheMissingFields)
 TEST_F(Identify, FailuresLeaveZerosAndSaySo)
 {
     rxTimeout = 10;
-    port_->expect(kGetVersion, frame(TARGET_RESTARTED));
-    port_->expect(kGetVersion, frame(GET_VERSION, {4, 5, 6}));
-    port_->expect(frame(GET_FLASH_AREA), frame(MEM_READ, {0, 0, 0, 1, 0, 0, 0, 2}));
-    port_->expect(frame(GET_USER_AREA), {'b', 'o', 'o', 't', '\n'});
+    port->expect(kGetVersion, frame(TARGET_RESTARTED));
+    port->expect(kGetVersion, frame(GET_VERSION, {4, 5, 6}));
+    port->expect(frame(GET_FLASH_AREA), frame(MEM_READ, {0, 0, 0, 1, 0, 0, 0, 2}));
+    port->expect(frame(GET_USER_AREA), {'b', 'o', 'o', 't', '\n'});
     uint8_t major = 9, minor = 9, build = 9;
     uint32_t flash[2] = {7, 7}, user[2] = {7, 7};
-    std::string out = captureStdout([&] {
-        EXPECT_EQ(getTargetVersion(&major, &minor, &build), 0);
-        EXPECT_EQ(getFlashArea(&flash[0], &flash[1]), 0);
-        EXPECT_EQ(getUserArea(&user[0], &user[1]), 0);
-    });
-    EXPECT_EQ(out,
-              "Tareget board ReStarted\nError at getting Version\n"
-              "Error at getting Flash-ROM program area.\n"
-              "boot\nError waiting packet receive.\nError at getting User Data area.\n");
+    EXPECT_EQ(getTargetVersion(&major, &minor, &build), 0);
+    EXPECT_EQ(getFlashArea(&flash[0], &flash[1]), 0);
+    EXPECT_EQ(getUserArea(&user[0], &user[1]), 0);
+    EXPECT_EQ(output(),
+        "Tareget board ReStarted\nError at getting Version\n"
+        "Error at getting Flash-ROM program area.\n"
+        "boot\nError waiting packet receive.\nError at getting User Data area.\n");
     EXPECT_EQ(major | minor | build, 0);
     EXPECT_EQ(flash[0] | flash[1] | user[0] | user[1], 0u);
 }
 
-}  // namespace
+} // namespace
