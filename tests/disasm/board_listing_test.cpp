@@ -5,8 +5,8 @@
 #include "expr/symbols.h"
 #include "link/packet.h"
 #include "link/serial.h"
-#include "link/transaction.h"
 #include "link/sim_port.h"
+#include "link/transaction.h"
 #include "support/map_file.h"
 #include "target/memory.h"
 #include "target/registers.h"
@@ -54,7 +54,7 @@ TEST(BoardListing, DaAndRegisterDisplayWithSymbolsFromAMapFile)
         0x10, 0x71, 0x01, 0x00, 0x0B, 0x00, 0x09};
     writeMem(0xFFFFA000, sizeof code, code);
     loadMap("Link map of the test program\n" + nameLine("_start") + addressLine(0xFFFFA000) + nameLine("_loop") +
-            addressLine(0xFFFFA010));
+        addressLine(0xFFFFA010));
 
     EXPECT_EQ(run("da ffffa000 11"), kListing);
     // No arguments: the count of 11 stays and the listing goes on.
