@@ -33,13 +33,15 @@ std::string unescape(const std::string& text)
     static const std::string from = "nrt\\", to = "\n\r\t\\";
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            out += text[i];
-        } else if (text[i + 1] == 'x') {
+        const size_t escape = i + 1 < text.size() && text[i] == '\\' ? from.find(text[i + 1]) : std::string::npos;
+        if (i + 3 < text.size() && text[i] == '\\' && text[i + 1] == 'x') {
             out += static_cast<char>(std::stoi(text.substr(i + 2, 2), nullptr, 16));
             i += 3;
+        } else if (escape != std::string::npos) {
+            out += to[escape];
+            ++i;
         } else {
-            out += to[from.find(text[++i])];
+            out += text[i];
         }
     }
     return out;
