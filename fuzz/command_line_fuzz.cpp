@@ -5,16 +5,9 @@
 // the input's next ones. The tokenizer keeps the command's name and
 // arguments inside the line buffer, and commands that loop over exchanges
 // stop at the first failed one once the board's budget is spent.
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
-#include "commands/command_line.h"
 #include "commands/memory_commands.h"
 #include "disasm/listing.h"
-#include "expr/symbols.h"
 #include "fuzz_support.h"
 #include "link/transaction.h"
 #include "target/memory.h"
@@ -67,18 +60,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     board = new quill::Board;
     // Symbols in RAM and flash with names as long as the table takes, so
     // arguments can name them and listings print them.
-    static char map[4096];
-    int used = 0;
-    const uint32_t addresses[] = {0x1000, 0x1002, 0xFFFFA000, 0xFFFFA010, 0xFFFFBF80, 0};
-    for (uint32_t address : addresses)
-        used += std::snprintf(map + used, sizeof map - static_cast<size_t>(used),
-            "  _%.54s%08X\n%34s%08X  00000004   func ,g\n",
-            "a_long_symbol_name_that_fills_the_whole_name_buffer_of_the_map_", address, "", address);
-    std::FILE* f = fmemopen(map, static_cast<size_t>(used), "r");
-    if (f == nullptr)
-        std::abort();
-    loadSymbolsFrom(f);
-    std::fclose(f);
+    std::string map;
+    for (uint32_t address : {0x1000u, 0x1002u, 0xFFFFA000u, 0xFFFFA010u, 0xFFFFBF80u, 0u})
+        map += fuzz::mapPair(fuzz::longName('_', address), address);
+    fuzz::loadMap(map, 6);
     setLineReader(fuzz::readFuzzLine);
     static EscapingConsole console;
     setRunConsole(&console);
@@ -92,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     resetMemoryCommands();
     resetListing();
     clearMemCache();
-    fuzz::lines.reset(data, size);
+    fuzz::lines = {data, size, 0};
 
     char input[kLineCapacity];
     char repeatLine[kLineCapacity] = "";

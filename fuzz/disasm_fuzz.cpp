@@ -7,17 +7,10 @@
 //   written into a text buffer of arbitrary size.
 // Every text stays terminated inside its buffer (AddressSanitizer sees the
 // exact buffer in the second mode), and the table's two look-ups agree.
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string>
 #include <vector>
 
 #include "disasm/listing.h"
 #include "disasm/operands.h"
-#include "expr/symbols.h"
 #include "fuzz_support.h"
 #include "isa/sh2_table.h"
 #include "sim/memory_map.h"
@@ -30,11 +23,9 @@ constexpr int kExchangeBudget = 64;
 
 quill::Board* board = nullptr;
 
-void addSymbol(char* map, int& used, size_t capacity, uint32_t address)
+std::string label(uint32_t address)
 {
-    used +=
-        std::snprintf(map + used, capacity - static_cast<size_t>(used), "  L%.54s%08X\n%34s%08X  00000002   func ,l\n",
-            "abcdefghijklmnopqrstuvwxyz_ABCDEFGHIJKLMNOPQRSTUVWXYZ_0123456789", address, "", address);
+    return fuzz::mapPair(fuzz::longName('L', address), address, 'l');
 }
 
 void listFromRam(const uint8_t* data, size_t size)
@@ -82,19 +73,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     board = new quill::Board;
     // A label on every word listed, and on the start of flash and RAM's
     // first lines, where branch targets and literal pool values land.
-    static char map[16384];
-    int used = 0;
+    std::string map;
     for (uint32_t i = 0; i < kListedWords + 8; ++i)
-        addSymbol(map, used, sizeof map, quill::kRamBase + 2 * i);
+        map += label(quill::kRamBase + 2 * i);
     for (uint32_t address : {0u, 0x4u, 0x1000u, 0xFFFFFFFFu, 0x12345678u})
-        addSymbol(map, used, sizeof map, address);
-    std::FILE* f = fmemopen(map, static_cast<size_t>(used), "r");
-    if (f == nullptr)
-        std::abort();
-    loadSymbolsFrom(f);
-    std::fclose(f);
-    if (symbolCount != static_cast<int>(kListedWords) + 13)
-        std::abort();
+        map += label(address);
+    fuzz::loadMap(map, static_cast<int>(kListedWords) + 13);
     return 0;
 }
 

@@ -1,17 +1,8 @@
 // evalExpression on arbitrary text. The monitor is a port that answers every
 // whole request frame at once, so a register or memory read never waits.
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
-#include <string>
 
 #include "expr/expression.h"
-#include "expr/symbols.h"
 #include "fuzz_support.h"
-#include "link/packet.h"
-#include "link/serial.h"
 
 namespace {
 
@@ -67,19 +58,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzz::silenceStdout();
     // A few symbols so names, near() and the symbol-before-hex rule are reached.
-    char map[512];
-    int used = 0;
-    const char* names[] = {"_main", "ABC", "memB", "x", "x"};
-    for (int i = 0; i < 5; ++i)
-        used += std::snprintf(map + used, sizeof map - static_cast<size_t>(used), "  %s\n%34s%08X%8s24   func ,g\n",
-                              names[i], "", 0x1000 + 0x200 * i, "");
-    std::FILE* f = fmemopen(map, static_cast<size_t>(used), "r");
-    if (f == nullptr)
-        std::abort();
-    loadSymbolsFrom(f);
-    std::fclose(f);
-    if (symbolCount != 5)
-        std::abort();
+    fuzz::loadMap(fuzz::mapPair("_main", 0x1000) + fuzz::mapPair("ABC", 0x1200) + fuzz::mapPair("memB", 0x1400) +
+            fuzz::mapPair("x", 0x1600) + fuzz::mapPair("x", 0x1800),
+        5);
     return 0;
 }
 

@@ -11,8 +11,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "commands/command_line.h"
+#include "expr/symbols.h"
 #include "link/packet.h"
 #include "link/serial.h"
 #include "sim/board.h"
@@ -22,19 +24,53 @@ namespace fuzz {
 // The debugger flushes stdout after every echoed target byte and every
 // prompt. Into /dev/null each flush is still a write(); into this sink it is
 // a function call.
-inline ssize_t discardText(void*, const char*, size_t size)
-{
-    return static_cast<ssize_t>(size);
-}
-
 inline void silenceStdout()
 {
-    static const cookie_io_functions_t sink {nullptr, discardText, nullptr, nullptr};
+    static const cookie_io_functions_t sink {
+        nullptr, [](void*, const char*, size_t size) { return static_cast<ssize_t>(size); }, nullptr, nullptr};
     std::FILE* quiet = fopencookie(nullptr, "w", sink);
     if (quiet == nullptr)
         std::abort();
     setvbuf(quiet, nullptr, _IOFBF, 1 << 16);
     stdout = quiet;
+}
+
+// The input as a stream to read from memory. fmemopen wants a non-empty
+// buffer; an empty input is one NUL, which the readers take as an empty line.
+inline std::FILE* openInput(const uint8_t* data, size_t size)
+{
+    static const uint8_t empty[1] = {0};
+    std::FILE* f = fmemopen(const_cast<uint8_t*>(size > 0 ? data : empty), size > 0 ? size : 1, "r");
+    if (f == nullptr)
+        std::abort();
+    return f;
+}
+
+// One name and its address line of a map file, in the linker's columns.
+inline std::string mapPair(const std::string& name, uint32_t address, char flag = 'g')
+{
+    char line[80];
+    std::snprintf(line, sizeof line, "%34s%08X  00000004   func ,%c\n", "", address, flag);
+    return "  " + name + "\n" + line;
+}
+
+// A name as long as the table takes (63 characters), unique to address.
+inline std::string longName(char first, uint32_t address)
+{
+    char name[80];
+    std::snprintf(name, sizeof name, "%c%.54s%08X", first,
+        "abcdefghijklmnopqrstuvwxyz_ABCDEFGHIJKLMNOPQRSTUVWXYZ_0123456789", address);
+    return name;
+}
+
+// Loads map as the symbol table; aborts unless it gives `count` symbols.
+inline void loadMap(const std::string& map, int count)
+{
+    std::FILE* f = openInput(reinterpret_cast<const uint8_t*>(map.data()), map.size());
+    loadSymbolsFrom(f);
+    std::fclose(f);
+    if (symbolCount != count)
+        std::abort();
 }
 
 // Whether a flash request reached the board since its flash was last
@@ -112,46 +148,35 @@ inline void connect(quill::Board& board, int budget)
 // The rest of an input, one line per request, for the commands that read
 // lines of their own (the interactive write). A line longer than the
 // reader's buffer is refused as the console refuses it.
-class LineSource {
-public:
-    void reset(const uint8_t* data, size_t size)
-    {
-        data_ = data;
-        size_ = size;
-        pos_ = 0;
-    }
-    bool atEnd() const { return pos_ >= size_; }
+struct LineSource {
+    const uint8_t* data;
+    size_t size;
+    size_t pos;
 
+    bool atEnd() const { return pos >= size; }
     // Copies the next line (without its line feed) into buffer; its length,
     // kLineInputEnd at the end of the input, or -2 when it does not fit.
     int next(char* buffer, int capacity)
     {
-        if (pos_ >= size_)
+        if (pos >= size)
             return kLineInputEnd;
         // memchr, not a loop: code in these files is instrumented for coverage too.
-        const void* feed = std::memchr(data_ + pos_, '\n', size_ - pos_);
-        const size_t end = feed ? static_cast<size_t>(static_cast<const uint8_t*>(feed) - data_) : size_;
-        const size_t length = end - pos_;
-        const size_t start = pos_;
-        pos_ = end < size_ ? end + 1 : end;
-        if (capacity <= 0 || length >= static_cast<size_t>(capacity)) {
+        const void* feed = std::memchr(data + pos, '\n', size - pos);
+        const size_t start = pos, end = feed ? static_cast<size_t>(static_cast<const uint8_t*>(feed) - data) : size;
+        pos = end < size ? end + 1 : end;
+        if (capacity <= 0 || end - start >= static_cast<size_t>(capacity)) {
             if (capacity > 0)
                 buffer[0] = '\0';
             return -2;
         }
-        std::memcpy(buffer, data_ + start, length);
-        buffer[length] = '\0';
+        std::memcpy(buffer, data + start, end - start);
+        buffer[end - start] = '\0';
         // A NUL inside a line ends it, as it ends any C string the console hands on.
         return static_cast<int>(std::strlen(buffer));
     }
-
-private:
-    const uint8_t* data_ = nullptr;
-    size_t size_ = 0;
-    size_t pos_ = 0;
 };
 
-inline LineSource lines;
+inline LineSource lines {nullptr, 0, 0};
 
 inline int readFuzzLine(char* buffer, int capacity)
 {

@@ -6,14 +6,8 @@
 // it hands out was on the line whole, and the board answers only in whole,
 // well-formed frames.
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
 
 #include "fuzz_support.h"
-#include "link/packet.h"
-#include "sim/board.h"
 #include "sim/frame.h"
 
 namespace {

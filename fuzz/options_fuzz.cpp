@@ -2,10 +2,6 @@
 // pieces are argv[1] onwards. Whatever the options say, the settings keep
 // terminated names that fit their fields, and a refused value leaves the
 // field it was meant for as it was.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "fuzz_support.h"

@@ -3,15 +3,8 @@
 // serves the input and then falls silent. Every accepted frame is read out
 // past its end, so a getter that strays beyond the bytes received shows up
 // under the sanitizers.
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
 
 #include "fuzz_support.h"
-#include "link/packet.h"
-#include "link/serial.h"
 #include "link/transaction.h"
 
 namespace {

@@ -1,13 +1,9 @@
 // Both S-record passes over arbitrary text, read from memory: whatever the
 // records say, the data pass stores nothing outside its buffer, and every
 // byte it stores lies inside a range the range pass reported.
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 #include "flash/srecord.h"
+#include "fuzz_support.h"
 
 namespace {
 
@@ -18,35 +14,24 @@ constexpr uint32_t kSize = 0x200;
 constexpr uint32_t kGuard = 16;
 uint8_t window[kGuard + kSize + kGuard];
 
-std::FILE* openText(const uint8_t* data, size_t size)
-{
-    // fmemopen wants a non-empty buffer it may read; an empty text is one NUL.
-    static const uint8_t empty[1] = {0};
-    return fmemopen(const_cast<uint8_t*>(size > 0 ? data : empty), size > 0 ? size : 1, "rb");
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    std::freopen("/dev/null", "w", stdout);
+    fuzz::silenceStdout();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::FILE* f = openText(data, size);
-    if (f == nullptr)
-        return 0;
+    std::FILE* f = fuzz::openInput(data, size);
     uint32_t lowest = 0, highest = 0;
     int rangeResult = readMOTRangeFrom(f, kBase, kBase + kSize - 1, &lowest, &highest);
     std::fclose(f);
 
     std::memset(window, 0xA5, sizeof window);
     std::memset(window + kGuard, 0xFF, kSize);
-    f = openText(data, size);
-    if (f == nullptr)
-        return 0;
+    f = fuzz::openInput(data, size);
     readMOTDataFrom(f, window + kGuard, kBase, kBase + kSize);
     std::fclose(f);
 

@@ -1,15 +1,8 @@
 // loadSymbols on arbitrary text, read from memory, then the look-ups over
 // what it stored.
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 #include "expr/expression.h"
-#include "expr/symbols.h"
 #include "fuzz_support.h"
-#include "link/serial.h"
 
 namespace {
 
@@ -27,12 +20,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // fmemopen wants a non-empty buffer; an empty text is one NUL, which the
-    // loader reads as an empty line.
-    static uint8_t empty[1] = {0};
-    std::FILE* f = fmemopen(size > 0 ? const_cast<uint8_t*>(data) : empty, size > 0 ? size : 1, "r");
-    if (f == nullptr)
-        std::abort();
+    std::FILE* f = fuzz::openInput(data, size);
     setvbuf(f, streamBuffer, _IOFBF, sizeof streamBuffer);
     loadSymbolsFrom(f);
     std::fclose(f);

@@ -3,12 +3,7 @@
 // The first byte chooses the item size and where in RAM the writing starts.
 // Whatever the words, the write address moves by whole items, and nothing
 // lands in RAM outside the items between the start and that address.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
 
-#include "commands/command_line.h"
 #include "commands/memory_commands.h"
 #include "fuzz_support.h"
 #include "sim/memory_map.h"
@@ -47,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Near the top of RAM now and then, so a write also runs off its end.
     const uint32_t start = (data[0] & 0x80) ? quill::kRamBase + quill::kRamSize - 8 : quill::kRamBase + 0x100;
     fuzz::connect(*board, kExchangeBudget);
-    fuzz::lines.reset(data + 1, size - 1);
+    fuzz::lines = {data + 1, size - 1, 0};
 
     const uint32_t next = writeInteractive(start, itemSize);
     const uint32_t moved = next - start;

@@ -1,30 +1,17 @@
 // DA and R typed as command lines against the simulated board in-process,
 // with code in its RAM and symbols from a map file.
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <fstream>
-#include <string>
-
 #include "commands/command_line.h"
 #include "disasm/listing.h"
 #include "expr/symbols.h"
 #include "link/packet.h"
 #include "link/serial.h"
-#include "link/transaction.h"
 #include "link/sim_port.h"
+#include "link/transaction.h"
+#include "support/map_file.h"
 #include "target/memory.h"
 #include "target/registers.h"
 
 namespace {
-
-// One name line and its address line in the linker map layout.
-std::string mapPair(const std::string& name, uint32_t address)
-{
-    char line[80];
-    std::snprintf(line, sizeof line, "%34s%08X%8s24   func ,g\n", "", address, "");
-    return "  " + name + "\n" + line;
-}
 
 std::string run(const char* line)
 {
@@ -66,11 +53,8 @@ TEST(BoardListing, DaAndRegisterDisplayWithSymbolsFromAMapFile)
     const uint8_t code[] = {0xE1, 0xFF, 0xD1, 0x02, 0x91, 0x03, 0xAF, 0xFB, 0x00, 0x09, 0x00, 0x09, 0xFF, 0xFF, 0xA0,
         0x10, 0x71, 0x01, 0x00, 0x0B, 0x00, 0x09};
     writeMem(0xFFFFA000, sizeof code, code);
-    std::string path = std::string(BF_BINARY_DIR) + "/disasm_board_test.map";
-    std::ofstream(path) << "Link map of the test program\n"
-                        << mapPair("_start", 0xFFFFA000) << mapPair("_loop", 0xFFFFA010);
-    loadSymbols(path.c_str());
-    std::remove(path.c_str());
+    loadMap("Link map of the test program\n" + nameLine("_start") + addressLine(0xFFFFA000) + nameLine("_loop") +
+        addressLine(0xFFFFA010));
 
     EXPECT_EQ(run("da ffffa000 11"), kListing);
     // No arguments: the count of 11 stays and the listing goes on.

@@ -38,16 +38,7 @@ protected:
     void serve(uint32_t address, const Bytes& data, bool fail = false)
     {
         port->expect(memReadRequest(address, static_cast<uint8_t>(data.size())),
-                     fail ? frame(EXEC, {0x05}) : frame(MEM_READ, data));
-    }
-
-    // What f printed.
-    template <typename F>
-    std::string printed(F f)
-    {
-        output();
-        f();
-        return output();
+            fail ? frame(EXEC, {0x05}) : frame(MEM_READ, data));
     }
 
     // DA typed with its two arguments; the command's outcome.
@@ -63,10 +54,9 @@ TEST_F(Listing, DirectReadThenEachLineOnce)
     serve(0x1030, words({0xEF01}, 16));
     // The next (odd) address lists the even word; its line is cached.
     serve(0x1022, words({0x0009}));
-    EXPECT_EQ(printed([] {
-        EXPECT_EQ(listLine(0x1020), 0x1022u);
-        EXPECT_EQ(listLine(0x1023), 0x1024u);
-    }),
+    EXPECT_EQ(listLine(0x1020), 0x1022u);
+    EXPECT_EQ(listLine(0x1023), 0x1024u);
+    EXPECT_EQ(output(),
         "00001020 9205     MOV.W   @(000A,PC),R2       ;[ABCDEF01]\n"
         "00001022 0009     NOP                         \n");
 }
@@ -79,11 +69,9 @@ TEST_F(Listing, WordColumnAfterAFailedOrStaleRead)
     serve(0x1000, words({0xE1FF, 0x0009, 0x6DF6}, 16));
     serve(0x1004, words({0}), true); // its line is cached already
     serve(0x1002, words({0x0000})); // changed behind the cache, as after a flash write
-    std::string out = printed([] {
-        for (uint32_t a : {0x1000u, 0x1004u, 0x1002u})
-            listLine(a);
-    });
-    EXPECT_EQ(out,
+    for (uint32_t a : {0x1000u, 0x1004u, 0x1002u})
+        listLine(a);
+    EXPECT_EQ(output(),
         kFailed + std::string("00001000 E1FF     MOV     #255,R1             \n") + kFailed +
             "00001004 6DF6     MOV.L   @SP +,R13           \n"
             "00001002 0000     NOP                         \n");
@@ -96,8 +84,8 @@ TEST_F(Listing, FailedDirectReadAndFillCostTwoRequests)
     serve(0x2000, words({0}), true);
     serve(0x2000, words({0}, 16), true);
     serve(0x2000, words({0x0009}, 16));
-    std::string out = printed([] { EXPECT_EQ(listLine(0x2000), 0x2002u); });
-    EXPECT_EQ(out.substr(0, 2 * (sizeof kFailed - 1) + 18), kFailed + std::string(kFailed) + "00002000 0000     ");
+    EXPECT_EQ(listLine(0x2000), 0x2002u);
+    EXPECT_EQ(output().substr(0, 2 * (sizeof kFailed - 1) + 18), kFailed + std::string(kFailed) + "00002000 0000     ");
     EXPECT_EQ(fetchWord(0x2000), 0x0009);
 }
 
@@ -136,7 +124,8 @@ TEST_F(Listing, DaArgumentErrors)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
         daAddress = 0x100;
-        EXPECT_EQ(printed([&] { EXPECT_EQ(da(c.first, c.second), -1); }), c.message);
+        EXPECT_EQ(da(c.first, c.second), -1);
+        EXPECT_EQ(output(), c.message);
         EXPECT_EQ(daAddress, c.addressAfter);
         EXPECT_EQ(daCount, 10u);
     }
@@ -150,7 +139,8 @@ TEST_F(Listing, DaCountBoundIsListedInFull)
         if (a % 16 == 0)
             serve(a, words({9, 9, 9, 9, 9, 9, 9, 9}));
     }
-    std::string out = printed([this] { EXPECT_EQ(da("0x8000", "10000"), 0); });
+    EXPECT_EQ(da("0x8000", "10000"), 0);
+    std::string out = output();
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 10000);
     EXPECT_TRUE(out.ends_with("\n0000CE1E 0009     NOP                         \n"));
 }

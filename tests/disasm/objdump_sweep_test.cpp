@@ -4,11 +4,12 @@
 // PC-relative data, TRAP's field unscaled, MOV #imm signed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -16,20 +17,7 @@
 
 namespace {
 
-const char* kObjdump = "sh4-linux-gnu-objdump";
-
-bool toolPresent()
-{
-    std::string probe = std::string("command -v ") + kObjdump + " >/dev/null 2>&1";
-    return std::system(probe.c_str()) == 0;
-}
-
-std::string lower(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
+const std::string kObjdump = "sh4-linux-gnu-objdump";
 
 std::string hex(uint32_t v)
 {
@@ -38,136 +26,74 @@ std::string hex(uint32_t v)
     return buf;
 }
 
-// Our decode of word at address, in the common syntax; "" when undecodable.
+// Our decode of word at address, in the common syntax; ".word" when undecodable.
 std::string ours(uint16_t word, uint32_t address)
 {
     const DisasmEntry* e = findEntry(word);
     if (!e)
-        return "";
+        return ".word";
     char text[kOperandTextSize];
     uint32_t ref;
     formatOperands(address, word, ref, e->operands, text);
-    std::string mnemonic = lower(e->mnemonic);
-    std::string ops = text;
-    std::string tmpl = e->operands;
-
-    if (tmpl.find("%T") != std::string::npos) {
-        // "@(disp,PC)" names the datum; the other tool prints its address.
-        size_t open = ops.find("@(");
-        size_t close = ops.find(",PC)");
-        ops = ops.substr(0, open) + hex(ref) + ops.substr(close + 4);
-    } else if (tmpl.find("%P") != std::string::npos) {
+    std::string mnemonic = e->mnemonic, ops = text, tmpl = e->operands;
+    if (tmpl.find("%T") != std::string::npos)  // "@(disp,PC)" names the datum; the other tool prints its address
+        ops = ops.substr(0, ops.find("@(")) + hex(ref) + ops.substr(ops.find(",PC)") + 4);
+    else if (tmpl.find("%P") != std::string::npos)
         ops = hex(ref);
-    }
-    if (mnemonic == "bt/s")
-        mnemonic = "bt.s";
-    if (mnemonic == "bf/s")
-        mnemonic = "bf.s";
-    if (mnemonic == "trap") {
-        mnemonic = "trapa";
-        ops = "#" + std::to_string(ref / 4);
-    }
-    if (mnemonic == "mov" && !ops.empty() && ops[0] == '#') {
-        size_t comma = ops.find(',');
-        ops = "#" + std::to_string(static_cast<int8_t>(ref)) + ops.substr(comma);
-    }
-    std::string out;
-    for (char c : ops) {
-        if (c != ' ')
-            out += c;
-    }
-    out = lower(out);
-    for (size_t at = out.find("sp"); at != std::string::npos; at = out.find("sp", at)) {
-        out.replace(at, 2, "r15");
-    }
-    return out.empty() ? mnemonic : mnemonic + " " + out;
-}
-
-// objdump's decode by address: "" for its .word lines.
-std::map<uint32_t, std::string> theirs(const std::string& listing)
-{
-    std::map<uint32_t, std::string> result;
-    size_t pos = 0;
-    while (pos < listing.size()) {
-        size_t end = listing.find('\n', pos);
-        if (end == std::string::npos)
-            end = listing.size();
-        std::string line = listing.substr(pos, end - pos);
-        pos = end + 1;
-        // "   1a204:\td1 02       \tmov.l\t0x1a210,r1\t! d108d109"
-        size_t colon = line.find(":\t");
-        if (colon == std::string::npos)
-            continue;
-        char* stop = nullptr;
-        uint32_t address = static_cast<uint32_t>(std::strtoul(line.c_str(), &stop, 16));
-        if (stop != line.c_str() + colon)
-            continue;
-        size_t insn = line.find('\t', colon + 2);
-        if (insn == std::string::npos)
-            continue;
-        std::string rest = line.substr(insn + 1);
-        size_t bang = rest.find("\t!");
-        if (bang != std::string::npos)
-            rest.resize(bang);
-        while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.back())))
-            rest.pop_back();
-        if (rest.rfind(".word", 0) == 0) {
-            result[address] = "";
-            continue;
-        }
-        size_t tab = rest.find('\t');
-        if (tab != std::string::npos)
-            rest[tab] = ' ';
-        result[address] = rest;
-    }
-    return result;
+    std::replace(mnemonic.begin(), mnemonic.end(), '/', mnemonic[0] == 'B' ? '.' : '/');  // BT/S is bt.s
+    if (mnemonic == "TRAP")
+        mnemonic = "TRAPA", ops = "#" + std::to_string(ref / 4);
+    if (mnemonic == "MOV" && ops[0] == '#')
+        ops = "#" + std::to_string(static_cast<int8_t>(ref)) + ops.substr(ops.find(','));
+    ops.erase(std::remove(ops.begin(), ops.end(), ' '), ops.end());
+    std::string out = ops.empty() ? mnemonic : mnemonic + " " + ops;
+    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
+    return std::regex_replace(out, std::regex("sp"), "r15");
 }
 
 TEST(DisasmSweep, EveryWordAgreesWithBinutils)
 {
-    if (!toolPresent()) {
+    if (std::system(("command -v " + kObjdump + " >/dev/null 2>&1").c_str()) != 0) {
         if (std::getenv("CI"))
             FAIL() << kObjdump << " is missing (Debian package binutils-sh4-linux-gnu)";
         GTEST_SKIP() << kObjdump << " not installed";
     }
-    std::string path = std::string(BF_BINARY_DIR) + "/disasm_sweep.bin";
+    const std::string path = std::string(BF_BINARY_DIR) + "/disasm_sweep.bin";
     {
         std::ofstream bin(path, std::ios::binary);
-        for (uint32_t w = 0; w < 65536; ++w) {
-            char be[2] = {static_cast<char>(w >> 8), static_cast<char>(w & 0xFF)};
-            bin.write(be, 2);
-        }
+        for (uint32_t w = 0; w < 65536; ++w)
+            bin.put(static_cast<char>(w >> 8)).put(static_cast<char>(w));
         ASSERT_TRUE(bin.good());
     }
-    std::string command = std::string(kObjdump) + " -D -b binary -m sh2 -EB " + path + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
+    FILE* pipe = popen((kObjdump + " -D -b binary -m sh2 -EB " + path + " 2>&1").c_str(), "r");
     ASSERT_NE(pipe, nullptr);
-    std::string listing;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-        listing.append(buf, n);
-    ASSERT_EQ(pclose(pipe), 0) << listing.substr(0, 400);
+    // "   1a204:\td1 02       \tmov.l\t0x1a210,r1\t! d108d109": the address, then the instruction.
+    std::vector<std::string> theirs(65536);
+    size_t lines = 0;
+    char line[512];
+    unsigned address = 0;
+    int at = 0;
+    while (std::fgets(line, sizeof line, pipe)) {
+        if (std::sscanf(line, " %x:\t%*[0-9a-f ]\t%n", &address, &at) != 1 || at == 0 || address / 2 >= 65536)
+            continue;
+        std::string insn = line + at;
+        insn = insn.substr(0, std::min(insn.find("\t!"), insn.find_last_not_of(" \t\n") + 1));
+        std::replace(insn.begin(), insn.end(), '\t', ' ');
+        theirs[address / 2] = insn.starts_with(".word") ? ".word" : insn;
+        ++lines, at = 0;
+    }
+    ASSERT_EQ(pclose(pipe), 0);
     std::remove(path.c_str());
+    ASSERT_EQ(lines, 65536u) << "unexpected tool output";
 
-    std::map<uint32_t, std::string> reference = theirs(listing);
-    ASSERT_EQ(reference.size(), 65536u) << "unexpected tool output:\n" << listing.substr(0, 400);
-
-    int theirUndecodable = 0;
     int mismatches = 0;
     for (uint32_t w = 0; w < 65536; ++w) {
-        uint32_t address = w * 2;
-        const std::string& want = reference[address];
-        if (want.empty())
-            ++theirUndecodable;
-        std::string got = ours(static_cast<uint16_t>(w), address);
-        if (got != want && ++mismatches <= 25) {
-            ADD_FAILURE() << "word " << hex(w) << ": ours \"" << (got.empty() ? "???" : got) << "\", binutils \""
-                          << (want.empty() ? ".word" : want) << "\"";
-        }
+        std::string got = ours(static_cast<uint16_t>(w), w * 2);
+        if (got != theirs[w] && ++mismatches <= 25)
+            ADD_FAILURE() << "word " << hex(w) << ": ours \"" << got << "\", binutils \"" << theirs[w] << "\"";
     }
     EXPECT_EQ(mismatches, 0);
-    EXPECT_EQ(theirUndecodable, 11784);
+    EXPECT_EQ(std::count(theirs.begin(), theirs.end(), ".word"), 11784);
 }
 
-} // namespace
+}  // namespace

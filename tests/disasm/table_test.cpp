@@ -1,5 +1,5 @@
-// The operand formatter: each addressing form with its corners, templates the
-// table never uses, and the bound on the output buffer.
+// The operand formatter: each addressing form with its exact text and corners,
+// and the bound on the output buffer.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -48,39 +48,6 @@ TEST(DisasmTable, OperandTextAndRefValueForEachForm)
         uint32_t ref = 0x5A5A5A5A;
         formatOperands(c.address, c.word, ref, e->operands, text);
         EXPECT_STREQ(text, c.operands);
-        EXPECT_EQ(ref, c.refValue);
-    }
-}
-
-// Each bad code prints something visible and nothing is read past the end
-// of the template, whatever is missing.
-TEST(DisasmTable, MalformedTemplatesAreVisibleAndBounded)
-{
-    struct Case {
-        const char* tmpl;
-        uint16_t word;
-        const char* text;
-        uint32_t refValue;
-    };
-    const Case cases[] = {
-        {"A%Qx,B", 0x1234, "A%Qx,B", 0}, // unknown letter
-        {"R0,%", 0x1234, "R0,%", 0}, // percent at the end
-        {"#%I201NU", 0x12FF, "#?", 0}, // width 2
-        {"#%I431NU", 0x12FF, "#?", 0}, // nibble position 3
-        {"#%I80xNU", 0x12FF, "#?", 0}, // scale not a digit
-        {"%PD", 0x1234, "?", 0}, // branch letter D
-        {"%T802QU", 0x9105, "?", 0}, // PC data mode Q
-        {"#%I80", 0x12FF, "#?", 0}, // immediate cut short
-        {"%R0", 0x1234, "?", 0}, // register cut short
-        {"%P", 0x1234, "?", 0}, // branch cut short
-        {"%PD,%I801NU", 0x1205, "?,5", 5},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.tmpl);
-        char text[kOperandTextSize];
-        uint32_t ref = 99;
-        formatOperands(0x1000, c.word, ref, c.tmpl, text);
-        EXPECT_STREQ(text, c.text);
         EXPECT_EQ(ref, c.refValue);
     }
 }

@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "expr/symbols.h"
-#include "map_file.h"
+#include "support/map_file.h"
 
 namespace {
 

@@ -9,8 +9,8 @@ using Packet = LinkTest;
 // value inside its payload.
 TEST_F(Packet, KnownRequestsGoOnTheWireAsTheirExactBytes)
 {
-    port_->expect(frame(GET_VERSION), {});
-    port_->expect(frame(FLASH_ERASE, {3}), {});
+    port->expect(frame(GET_VERSION), {});
+    port->expect(frame(FLASH_ERASE, {3}), {});
     packetBegin(GET_VERSION);
     packetEnd();
     sendPacket();
@@ -18,7 +18,7 @@ TEST_F(Packet, KnownRequestsGoOnTheWireAsTheirExactBytes)
     packetPutByte(3);
     packetEnd();
     sendPacket();
-    EXPECT_EQ(hexBytes(port_->sent()), "02 02 12 EC 03 02 03 60 03 9A 03");
+    EXPECT_EQ(hexBytes(port->sent()), "02 02 12 EC 03 02 03 60 03 9A 03");
 }
 
 // Fields go most significant first; one that would run past the 27 payload
@@ -29,18 +29,18 @@ TEST_F(Packet, FieldsAreBigEndianAndOneThatDoesNotFitIsDroppedWhole)
     packetPutLong(0xFFFFA010);
     packetPutWord(0x1234);
     for (int i = 0; i < 19; ++i)
-        packetPutByte(0x11);    // 25 payload bytes
-    packetPutLong(0xDEADBEEF);  // 2 left: dropped
-    packetPutWord(0xA1A2);      // fits exactly
-    packetPutByte(0xEE);        // no room
+        packetPutByte(0x11); // 25 payload bytes
+    packetPutLong(0xDEADBEEF); // 2 left: dropped
+    packetPutWord(0xA1A2); // fits exactly
+    packetPutByte(0xEE); // no room
     packetEnd();
-    const Bytes payload = Bytes{0xFF, 0xFF, 0xA0, 0x10, 0x12, 0x34} + Bytes(19, 0x11) + Bytes{0xA1, 0xA2};
+    const Bytes payload = Bytes {0xFF, 0xFF, 0xA0, 0x10, 0x12, 0x34} + Bytes(19, 0x11) + Bytes {0xA1, 0xA2};
     EXPECT_EQ(Bytes(packetBuffer.frame, packetBuffer.frame + 32), frame(MEM_WRITE, payload));
 }
 
 TEST_F(Packet, AGetterPastTheEndOfTheDataGivesZeroAndTakesNothing)
 {
-    port_->feed(frame(GET_USER_AREA, {0x12, 0x34, 0x56}));
+    port->feed(frame(GET_USER_AREA, {0x12, 0x34, 0x56}));
     ASSERT_EQ(receivePacket(), 5);
     EXPECT_EQ(packetGetByte(), GET_USER_AREA);
     EXPECT_EQ(packetGetLong(), 0u);
@@ -49,46 +49,6 @@ TEST_F(Packet, AGetterPastTheEndOfTheDataGivesZeroAndTakesNothing)
     EXPECT_EQ(packetGetByte(), 0x56);
     EXPECT_EQ(packetGetByte(), 0) << "the checksum is not payload";
 }
-
-// The recogniser, one row per byte stream from the idle state: the result of
-// each byte, and what the first getter then yields after a whole frame.
-struct ScanRow {
-    const char* name;
-    Bytes bytes;
-    std::vector<int> results;
-    int command;
-};
-
-const ScanRow scanRows[] = {
-    {"TextOutsideAFrame", {'A', 0x03, 0x00, 0xFF}, {0, 0, 0, 0}, 0},
-    {"Len29IsAccepted", {0x02, 29}, {1, 2}, 0},
-    {"Len30IsRefused", {0x02, 30, 'x'}, {1, -1, 0}, 0},
-    {"EmptyReply", frame(GET_VERSION), {1, 2, 2, 2, 3}, GET_VERSION},
-    {"EtxValueInThePayload", frame(FLASH_ERASE, {0x03}), {1, 2, 2, 2, 2, 3}, FLASH_ERASE},
-    {"StxValuesInTheBody", frame(BRK_READ, {0x02, 0x02}), {1, 2, 2, 2, 2, 2, 3}, BRK_READ},
-    {"BadChecksum", {0x02, 0x02, 0x12, 0xED, 0x03}, {1, 2, 2, 2, -1}, 0},
-    {"MissingEtx", {0x02, 0x02, 0x12, 0xEC, 0x04}, {1, 2, 2, 2, -1}, 0},
-    {"Len0IsSwallowedThenRefused", {0x02, 0x00, 0x03, 'A'}, {1, 2, -1, 0}, 0},
-    {"Len1IsSwallowedThenRefused", {0x02, 0x01, 0xFF, 0x03, 'A'}, {1, 2, 2, -1, 0}, 0},
-    {"ARejectionThenAFrame", Bytes{0x02, 40} + frame(EXEC, {12}), {1, -1, 1, 2, 2, 2, 2, 3}, EXEC},
-    {"BackToBack", frame(EXEC, {11}) + frame(TARGET_RESTARTED), {1, 2, 2, 2, 2, 3, 1, 2, 2, 2, 3},
-     TARGET_RESTARTED},
-};
-
-class Scan : public LinkTest, public testing::WithParamInterface<ScanRow> {};
-
-TEST_P(Scan, EachByteGivesItsResult)
-{
-    const ScanRow& row = GetParam();
-    ASSERT_EQ(row.bytes.size(), row.results.size());
-    for (size_t i = 0; i < row.bytes.size(); ++i)
-        EXPECT_EQ(scanPacketByte(row.bytes[i]), row.results[i]) << "byte " << i;
-    if (row.results.back() == 3) {
-        EXPECT_EQ(packetGetByte(), row.command);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, Scan, testing::ValuesIn(scanRows), rowName);
 
 // A request built while a frame is half scanned moves the shared count; the
 // rest of that frame is then dropped rather than written past the buffer.
@@ -105,4 +65,4 @@ TEST_F(Packet, ARequestBuiltMidScanCannotPushTheScanPastTheBuffer)
     EXPECT_EQ(scanPacketByte(0x77), 0) << "idle again";
 }
 
-}  // namespace
+} // namespace

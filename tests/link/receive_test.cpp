@@ -1,49 +1,51 @@
-// The synchronous receive: the code for each kind of line, the text echoed
-// while hunting for STX, and what is left unread for the next receive.
+// The receivers against every case of frames.txt: the recogniser byte by
+// byte, the synchronous receive, and the wait for a reply with the restart
+// handshake, by the exact bytes on the wire and the exact console text.
+#include <sstream>
+
 #include "link_fixture.h"
+#include "support/case_file.h"
 
 namespace {
 
-struct ReceiveRow {
-    const char* name;
-    Bytes line;
-    int code;
-    const char* echo;
-    size_t leftOver;  // bytes still unread afterwards
-    int first;        // what the first getter then yields
-};
+const Bytes kGetVersion = frame(GET_VERSION);
+const Bytes kBrkRead = frame(BRK_READ, {0x00});
 
-const ReceiveRow receiveRows[] = {
-    {"Frame", frame(GET_VERSION, {1, 0, 7}), 5, "", 0, GET_VERSION},
-    {"Len29", frame(MEM_READ, Bytes(27, 0x55)), 29, "", 0, MEM_READ},
-    // The checksum is not checked here, and an ETX value does not end a frame.
-    {"BadChecksumAndEtxValues", {0x02, 0x04, 0x60, 0x03, 0x03, 0x00, 0x03}, 4, "", 0, FLASH_ERASE},
-    {"TextEchoedControlBytesDropped",
-     Bytes{'H', 'i', ' ', 0x07, '\r', '\n', 0x00, 0x1B, 0x09, 0x1F, 0x03, 0x7F, 0xFF, '!'} + frame(GET_VERSION), 2,
-     "Hi \r\n\x7F\xFF!", 0, GET_VERSION},
-    {"Silence", {}, -1, "", 0, 0},
-    {"OnlyText", {'o', 'k', '\n'}, -1, "ok\n", 0, 0},
-    {"StxThenSilence", {0x02}, -2, "", 0, 0},
-    {"Len30", {0x02, 30, 0x12, 0x00, 0x03}, -2, "", 3, 0},
-    // LEN 0 and 1 have no room for CMD and CHK: their bytes are read, then refused.
-    {"Len0", {0x02, 0x00, 0x03, 'A'}, -2, "", 1, 0},
-    {"Len1", {0x02, 0x01, 0xFF, 0x03, 'A'}, -2, "", 1, 0},
-    {"FrameCutShort", {0x02, 0x05, 0x00, 0x01}, -3, "", 0, 0},
-    {"NoEtx", {0x02, 0x02, 0x12, 0xEC, 0x04}, -4, "", 0, 0},
-};
-
-class Receive : public LinkTest, public testing::WithParamInterface<ReceiveRow> {};
-
-TEST_P(Receive, GivesItsCodeEchoesTheTextAndLeavesTheRest)
+TEST_F(LinkTest, EveryCaseOfTheFile)
 {
-    const ReceiveRow& row = GetParam();
-    rxTimeout = 5;
-    port_->feed(row.line);
-    EXPECT_EQ(captureStdout([&] { EXPECT_EQ(receivePacket(), row.code); }), row.echo);
-    EXPECT_EQ(port_->pendingRx(), row.leftOver);
-    EXPECT_EQ(packetGetByte(), row.first);
+    for (const CaseLine& c : readCases(BF_SOURCE_DIR "/tests/link/frames.txt")) {
+        SCOPED_TRACE(testing::Message() << "frames.txt line " << c.line);
+        restart();
+        const Bytes line = hexToBytes(c[1]);
+        if (c[0] == "scan") {
+            std::ostringstream results;
+            for (uint8_t b : line)
+                results << scanPacketByte(b) << ' ';
+            EXPECT_EQ(results.str(), c[2] + ' ');
+            if (c[2].ends_with('3')) {
+                EXPECT_EQ(packetGetByte(), number(c[3]));
+            }
+        } else if (c[0] == "receive") {
+            rxTimeout = 5;
+            port->feed(line);
+            EXPECT_EQ(receivePacket(), number(c[2]));
+            EXPECT_EQ(output(), c[3]);
+            EXPECT_EQ(port->pendingRx(), static_cast<size_t>(number(c[4])));
+            EXPECT_EQ(packetGetByte(), number(c[5]));
+        } else {
+            // The greeting goes out once, and the waiting request is not sent again.
+            const bool restarted = number(c[3]) == TARGET_RESTARTED;
+            rxTimeout = 10;
+            port->expect(kBrkRead, line);
+            if (restarted)
+                port->expect(kGetVersion, hexToBytes(c[2]));
+            port->write(kBrkRead.data(), static_cast<int>(kBrkRead.size()));
+            EXPECT_EQ(waitResponse(BRK_READ), number(c[3]));
+            EXPECT_EQ(output(), c[4]);
+            EXPECT_EQ(port->sent(), restarted ? kBrkRead + kGetVersion : kBrkRead);
+            EXPECT_TRUE(port->finished());
+        }
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Receive, testing::ValuesIn(receiveRows), rowName);
-
-}  // namespace
+} // namespace

@@ -14,17 +14,17 @@ TEST_F(ComGetByte, TheBudgetIsEmptyPollsAndAByteOnTheLastOneIsKept)
 {
     rxTimeout = 1000;
     EXPECT_EQ(comGetByte(), -1);
-    EXPECT_EQ(port_->polls(), 1000);
-    port_->feed({0xA5}, 1000);
+    EXPECT_EQ(port->polls(), 1000);
+    port->feed({0xA5}, 1000);
     EXPECT_EQ(comGetByte(), 0xA5);
-    port_->feed({0x5A}, 1000);
+    port->feed({0x5A}, 1000);
     EXPECT_EQ(comGetByte(), 0x5A);
-    port_->feed({0x42}, 1001);
+    port->feed({0x42}, 1001);
     EXPECT_EQ(comGetByte(), -1) << "one poll too late";
     EXPECT_EQ(comGetByte(), 0x42) << "but still there for the next call";
-    EXPECT_EQ(port_->polls(), 4001);
-    rxTimeout = -5;  // nonsensical: no limit
-    port_->feed({0x33}, 20000);
+    EXPECT_EQ(port->polls(), 4001);
+    rxTimeout = -5; // nonsensical: no limit
+    port->feed({0x33}, 20000);
     EXPECT_EQ(comGetByte(), 0x33);
 }
 
@@ -48,15 +48,13 @@ TEST(ComGone, AVanishedDeviceEndsTheProgramAfterTheBytesAlreadyReceived)
 
 // COMn is the n-th serial device, counted from 1; names that only look like
 // one are opened as they are. None of these exist, so each refusal names the path tried.
-TEST(InitCom, PortNamesBecomeDevicePaths)
+TEST_F(LinkTest, PortNamesBecomeDevicePaths)
 {
-    const std::pair<const char*, const char*> rows[] = {
-        {"COM4000", "/dev/ttyS3999"}, {"com4001", "/dev/ttyS4000"}, {"COM0", "COM0"},
-        {"COM12x", "COM12x"},         {"sims", "sims"},
-    };
+    const std::pair<const char*, const char*> rows[] = {{"COM4000", "/dev/ttyS3999"}, {"com4001", "/dev/ttyS4000"},
+        {"COM0", "COM0"}, {"COM12x", "COM12x"}, {"sims", "sims"}};
     for (const auto& row : rows) {
-        std::string out = captureStdout([&] { EXPECT_EQ(initCom(row.first, 9600), 0) << row.first; });
-        EXPECT_EQ(out, std::string("Can't open ") + row.second + ": No such file or directory\n");
+        EXPECT_EQ(initCom(row.first, 9600), 0) << row.first;
+        EXPECT_EQ(output(), std::string("Can't open ") + row.second + ": No such file or directory\n");
     }
 }
 
@@ -64,13 +62,11 @@ TEST(InitCom, PortNamesBecomeDevicePaths)
 // goes to the system as typed.
 TEST(WindowsDeviceName, TwoDigitPortsGetTheDevicePrefix)
 {
-    const std::pair<const char*, const char*> rows[] = {
-        {"COM1", "COM1"},     {"COM9", "COM9"},   {"COM10", "\\\\.\\COM10"}, {"com12", "\\\\.\\com12"},
-        {"COM256", "\\\\.\\COM256"}, {"COM01", "COM01"}, {"COM12x", "COM12x"},  {"COM", "COM"},
-        {"\\\\.\\COM12", "\\\\.\\COM12"}, {"sim", "sim"}, {"", ""},
-    };
+    const std::pair<const char*, const char*> rows[] = {{"COM1", "COM1"}, {"COM9", "COM9"}, {"COM10", "\\\\.\\COM10"},
+        {"com12", "\\\\.\\com12"}, {"COM256", "\\\\.\\COM256"}, {"COM01", "COM01"}, {"COM12x", "COM12x"},
+        {"COM", "COM"}, {"\\\\.\\COM12", "\\\\.\\COM12"}, {"sim", "sim"}, {"", ""}};
     for (const auto& [name, device] : rows)
         EXPECT_EQ(windowsDeviceName(name), device) << name;
 }
 
-}  // namespace
+} // namespace

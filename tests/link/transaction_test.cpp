@@ -1,73 +1,31 @@
-// waitResponse with the restart handshake, and the identification requests,
-// by the exact bytes on the wire and the exact console text.
+// A frame cut short, and the identification requests, by the exact bytes on
+// the wire and the exact console text.
 #include "link_fixture.h"
 
 namespace {
 
 const Bytes kGetVersion = {0x02, 0x02, 0x12, 0xEC, 0x03};
-const Bytes kBrkRead = frame(BRK_READ, {0x00});
-
-// The board's reply to a BRK_READ and, after a restart frame, its answer to
-// the host's GET_VERSION greeting.
-struct ReplyRow {
-    const char* name;
-    Bytes reply;
-    Bytes greetingAnswer;
-    int result;
-    const char* output;
-};
-
-const ReplyRow replyRows[] = {
-    {"Expected", frame(BRK_READ, {0, 0, 0x12, 0x34}), {}, 0, ""},
-    {"OtherCode", frame(EXEC, {9}), {}, EXEC, ""},
-    {"ZeroCodeIsNotSuccess", frame(MEM_READ, {1, 2}), {}, kUnexpectedZeroReply, ""},
-    {"NoFrame", {'z', 0x02, 31}, {}, -1, "zError waiting packet receive.\n"},
-    {"BadChecksumIsNoReply", {0x02, 0x06, 0x31, 0, 0, 0x12, 0x34, 0x00, 0x03}, {}, -1,
-     "Error waiting packet receive.\n"},
-    {"RestartAnswered", frame(TARGET_RESTARTED), frame(GET_VERSION, {1, 2, 3}), 0x50, "Tareget board ReStarted\n"},
-    {"RestartSilent", frame(TARGET_RESTARTED), {}, 0x50, "Error. Target restarted but no responce\n"},
-    {"RestartMalformed", frame(TARGET_RESTARTED), {0x02, 0x02, 0x12, 0xEC, 0x00}, 0x50,
-     "Error. Target restarted but no responce\n"},
-    {"RestartWrongCode", frame(TARGET_RESTARTED), frame(BRK_READ, {0}), 0x50,
-     "Error. Target restarted but bad responce\n"},
-};
-
-class WaitResponse : public LinkTest, public testing::WithParamInterface<ReplyRow> {};
-
-TEST_P(WaitResponse, GivesTheOutcomeAndGreetsARestartedBoardOnce)
-{
-    const ReplyRow& row = GetParam();
-    const bool restarted = row.result == TARGET_RESTARTED;
-    rxTimeout = 10;
-    port_->expect(kBrkRead, row.reply);
-    if (restarted)
-        port_->expect(kGetVersion, row.greetingAnswer);
-    port_->write(kBrkRead.data(), static_cast<int>(kBrkRead.size()));
-    EXPECT_EQ(captureStdout([&] { EXPECT_EQ(waitResponse(BRK_READ), row.result); }), row.output);
-    EXPECT_EQ(port_->sent(), restarted ? kBrkRead + kGetVersion : kBrkRead) << "the waiting request is not resent";
-    EXPECT_TRUE(port_->finished());
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, WaitResponse, testing::ValuesIn(replyRows), rowName);
 
 // Without a receive time-out the reply is awaited for ever, but a frame whose
-// STX came and whose rest stops short fails after kFrameGapPolls quiet polls.
-TEST_F(LinkTest, AFrameCutShortFailsWithoutATimeOut)
+// STX came and whose rest stops short fails after kFrameGapPolls quiet polls;
+// with a time-out, after that many.
+TEST_F(LinkTest, AFrameCutShortFailsAfterTheGapOrTheTimeOut)
 {
-    rxTimeout = 0;
-    const Bytes cut = {0x02, 0x06, 0x31, 0, 0};
-    port_->expect(kBrkRead, cut);
-    port_->write(kBrkRead.data(), static_cast<int>(kBrkRead.size()));
-    EXPECT_EQ(receivePacket(), -3);
-    EXPECT_TRUE(port_->finished());
+    for (int budget : {0, 1, 7}) {
+        restart();
+        rxTimeout = budget;
+        port->feed({0x02, 0x06, 0x31, 0, 0});
+        EXPECT_EQ(receivePacket(), -3) << budget;
+        EXPECT_EQ(port->polls(), budget > 0 ? budget : kFrameGapPolls) << budget;
+    }
 }
 
 using Identify = LinkTest;
 
 TEST_F(Identify, ShortRepliesGiveZerosForTheMissingFields)
 {
-    port_->expect(kGetVersion, frame(GET_VERSION, {3}));
-    port_->expect(frame(GET_USER_AREA), frame(GET_USER_AREA, {0xFF, 0xFF, 0xA0, 0x00, 0x12, 0x34}));
+    port->expect(kGetVersion, frame(GET_VERSION, {3}));
+    port->expect(frame(GET_USER_AREA), frame(GET_USER_AREA, {0xFF, 0xFF, 0xA0, 0x00, 0x12, 0x34}));
     uint8_t major = 0, minor = 7, build = 7;
     EXPECT_EQ(getTargetVersion(&major, &minor, &build), 1);
     EXPECT_EQ(std::vector<int>({major, minor, build}), std::vector<int>({3, 0, 0}));
@@ -81,23 +39,21 @@ TEST_F(Identify, ShortRepliesGiveZerosForTheMissingFields)
 TEST_F(Identify, FailuresLeaveZerosAndSaySo)
 {
     rxTimeout = 10;
-    port_->expect(kGetVersion, frame(TARGET_RESTARTED));
-    port_->expect(kGetVersion, frame(GET_VERSION, {4, 5, 6}));
-    port_->expect(frame(GET_FLASH_AREA), frame(MEM_READ, {0, 0, 0, 1, 0, 0, 0, 2}));
-    port_->expect(frame(GET_USER_AREA), {'b', 'o', 'o', 't', '\n'});
+    port->expect(kGetVersion, frame(TARGET_RESTARTED));
+    port->expect(kGetVersion, frame(GET_VERSION, {4, 5, 6}));
+    port->expect(frame(GET_FLASH_AREA), frame(MEM_READ, {0, 0, 0, 1, 0, 0, 0, 2}));
+    port->expect(frame(GET_USER_AREA), {'b', 'o', 'o', 't', '\n'});
     uint8_t major = 9, minor = 9, build = 9;
     uint32_t flash[2] = {7, 7}, user[2] = {7, 7};
-    std::string out = captureStdout([&] {
-        EXPECT_EQ(getTargetVersion(&major, &minor, &build), 0);
-        EXPECT_EQ(getFlashArea(&flash[0], &flash[1]), 0);
-        EXPECT_EQ(getUserArea(&user[0], &user[1]), 0);
-    });
-    EXPECT_EQ(out,
-              "Tareget board ReStarted\nError at getting Version\n"
-              "Error at getting Flash-ROM program area.\n"
-              "boot\nError waiting packet receive.\nError at getting User Data area.\n");
+    EXPECT_EQ(getTargetVersion(&major, &minor, &build), 0);
+    EXPECT_EQ(getFlashArea(&flash[0], &flash[1]), 0);
+    EXPECT_EQ(getUserArea(&user[0], &user[1]), 0);
+    EXPECT_EQ(output(),
+        "Tareget board ReStarted\nError at getting Version\n"
+        "Error at getting Flash-ROM program area.\n"
+        "boot\nError waiting packet receive.\nError at getting User Data area.\n");
     EXPECT_EQ(major | minor | build, 0);
     EXPECT_EQ(flash[0] | flash[1] | user[0] | user[1], 0u);
 }
 
-}  // namespace
+} // namespace
