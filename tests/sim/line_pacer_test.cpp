@@ -85,23 +85,4 @@ TEST(PacedLine, AReplyEndingWithinTheLastStretchGoesOutWhole)
     EXPECT_EQ(pacer.sendable(3, 1000000 + 6 * byte), 3u);
 }
 
-// Once a reply is out, the host's next request is polled for a short while
-// rather than slept for; a part of a reply, or a request arriving, ends that.
-TEST(PacedLine, TheNextRequestIsPolledForJustAfterAReply)
-{
-    const int64_t end = 1000000 + 6 * 86805;
-    quill::LinePacer pacer(115200);
-    pacer.sendable(6, 1000000);
-    ASSERT_EQ(pacer.sendable(6, end), 6u);
-    pacer.sent(5);
-    EXPECT_EQ(pacer.timeout(end + 1000, -1), -1) << "blocked on the device, not listening";
-    ASSERT_EQ(pacer.sendable(1, end + 1000), 1u);
-    pacer.sent(1);
-    EXPECT_EQ(pacer.timeout(end + 300999, -1), 0);
-    EXPECT_EQ(pacer.timeout(end + 301000, 7000), 7000);
-    const uint8_t request[5] = {0x02, 0x02, 0x12, 0xEC, 0x03};
-    pacer.received(request, 5, end + 2000);
-    EXPECT_EQ(pacer.timeout(end + 2000, -1), 5 * 86805 - 100000);
-}
-
 } // namespace
