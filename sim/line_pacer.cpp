@@ -69,7 +69,6 @@ void LinePacer::received(const uint8_t* bytes, size_t count, int64_t now)
 {
     held_.push(bytes, count);
     toBoard_.crossed(held_.size(), now, now);
-    listenUntil_ = -1;
 }
 
 void LinePacer::deliver(Board& board, int64_t now)
@@ -102,7 +101,6 @@ size_t LinePacer::sendable(size_t waiting, int64_t now)
     int64_t from = answerFrom_ >= 0 && answerFrom_ < now ? answerFrom_ : now;
     answerFrom_ = -1;
     lastSendable_ = toHost_.crossed(waiting, from, now);
-    sendableAt_ = now;
     // In the last stretch before the rest of the line has crossed, the loop
     // polls with no time-out and would write a frame as it trickles in: most
     // of a reply first, then its last byte or two, and the host wakes twice
@@ -119,8 +117,6 @@ void LinePacer::sent(size_t count)
 {
     toHost_.handedOver(count);
     blocked_ = count < lastSendable_;
-    if (count > 0 && toHost_.onLine() == 0)
-        listenUntil_ = sendableAt_ + kListenNs;
 }
 
 int64_t LinePacer::timeout(int64_t now, int64_t timeoutNs) const
@@ -143,8 +139,6 @@ int64_t LinePacer::timeout(int64_t now, int64_t timeoutNs) const
         if (result < 0 || wake < result)
             result = wake;
     }
-    if (now < listenUntil_ && toBoard_.onLine() == 0)
-        result = 0;
     return result;
 }
 

@@ -86,7 +86,6 @@ private:
     static constexpr size_t kHeldMax = 4096;
     static constexpr int64_t kBatchNs = 4000000;
     static constexpr int64_t kSpinNs = 100000;
-    static constexpr int64_t kListenNs = 300000;
 
     PacedDirection toBoard_;
     PacedDirection toHost_;
@@ -97,9 +96,6 @@ private:
     // answer starts then.
     int64_t answerFrom_ = -1;
     size_t lastSendable_ = 0;
-    int64_t sendableAt_ = 0;
-    // Until when the host's next request is polled for; -1 when it is not.
-    int64_t listenUntil_ = -1;
     bool blocked_ = false;
 };
 
