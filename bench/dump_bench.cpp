@@ -153,6 +153,9 @@ int main()
     std::printf("DB of %u bytes from flash at 0, 16 bytes per MEM_READ\n", kDumpBytes);
     bool pty = benchPty("pty", nullptr);
     bool paced = benchPty("pty 115200", "115200");
+    shareOneCore(true);
+    paced = benchPty("one core", "115200") && paced;
+    shareOneCore(false);
     bool inProcess = benchInProcess();
     return pty && paced && inProcess ? 0 : 1;
 }

@@ -2,11 +2,35 @@
 // real serial path, and learns the device it serves.
 #pragma once
 
+#include <sched.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
+
+// Keeps this process, and the quillsim it starts next, on one core (true),
+// or lets both use every core again (false). Taking turns on one core that
+// stays awake, the two hand each frame over at once; on two cores each turn
+// may first wait for an idle core to wake, which on a virtual machine can
+// cost more than the host's whole turn-around. The paced benchmarks report
+// both: the link's own cost, and what this machine adds to it.
+inline void shareOneCore(bool one)
+{
+#ifdef __linux__
+    cpu_set_t cores;
+    CPU_ZERO(&cores);
+    if (one) {
+        CPU_SET(sched_getcpu(), &cores);
+    } else {
+        for (int i = 0; i < CPU_SETSIZE; ++i)
+            CPU_SET(i, &cores);
+    }
+    sched_setaffinity(0, sizeof cores, &cores);
+#else
+    (void)one;
+#endif
+}
 
 class QuillsimChild {
 public:

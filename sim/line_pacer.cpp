@@ -133,8 +133,8 @@ int64_t LinePacer::timeout(int64_t now, int64_t timeoutNs) const
         int64_t wake = next > kBatchNs ? next : kBatchNs;
         if (all < wake)
             wake = all;
-        // A timer wake comes tens of microseconds late, a few per cent of a
-        // short exchange; the last stretch is waited for by polling instead.
+        // A timer wake comes late, by up to a few hundred microseconds; the
+        // last stretch is waited for by polling instead.
         wake = wake > kSpinNs ? wake - kSpinNs : 0;
         if (result < 0 || wake < result)
             result = wake;

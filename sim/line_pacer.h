@@ -78,14 +78,15 @@ public:
     // a frame (at most 32 bytes, under 3 ms at 115200) costs one wake for its
     // end, and a long transfer wakes the process every few milliseconds; the
     // last byte on the line is always met on time. The last kSpinNs before a
-    // wake are polled with no time-out, since a timer wake here is often tens
-    // of microseconds late, a few per cent of a short exchange.
+    // wake are polled with no time-out, since a timer wake on an idle core
+    // comes tens to hundreds of microseconds late (most of all on a virtual
+    // machine), several per cent of a short exchange.
     int64_t timeout(int64_t now, int64_t timeoutNs) const;
 
 private:
     static constexpr size_t kHeldMax = 4096;
     static constexpr int64_t kBatchNs = 4000000;
-    static constexpr int64_t kSpinNs = 100000;
+    static constexpr int64_t kSpinNs = 300000;
 
     PacedDirection toBoard_;
     PacedDirection toHost_;

@@ -39,23 +39,23 @@ TEST(PacedLine, PacerWakesForTheFrameEndOrABatch)
     quill::LinePacer pacer(115200); // 86,805 ns a byte
     const uint8_t request[5] = {0x02, 0x02, 0x12, 0xEC, 0x03};
     pacer.received(request, 5, 1000000);
-    EXPECT_EQ(pacer.timeout(1000000, -1), 5 * 86805 - 100000); // the last 100 us polled
+    EXPECT_EQ(pacer.timeout(1000000, -1), 5 * 86805 - 300000); // the last 300 us polled
     EXPECT_EQ(pacer.timeout(1000000, 100000), 100000);
     uint8_t text[40] = {};
     pacer.received(text, sizeof text, 1000000); // a 45-byte stretch ends within a batch
-    EXPECT_EQ(pacer.timeout(1000000, -1), 45 * 86805 - 100000);
+    EXPECT_EQ(pacer.timeout(1000000, -1), 45 * 86805 - 300000);
     pacer.received(text, sizeof text, 1000000); // 85 bytes: a batch first
-    EXPECT_EQ(pacer.timeout(1000000, -1), 4000000 - 100000);
+    EXPECT_EQ(pacer.timeout(1000000, -1), 4000000 - 300000);
     EXPECT_TRUE(pacer.wantsInput());
 }
 
 TEST(PacedLine, ABlockedDeviceIsWaitedForNotPolledInALoop)
 {
     quill::LinePacer pacer(115200);
-    EXPECT_EQ(pacer.sendable(3, 1000000), 0u);
-    EXPECT_EQ(pacer.timeout(1000000, -1), 3 * 86805 - 100000);
-    EXPECT_EQ(pacer.sendable(3, 2000000), 3u);
-    pacer.sent(1); // the device took one byte of three
+    EXPECT_EQ(pacer.sendable(5, 1000000), 0u);
+    EXPECT_EQ(pacer.timeout(1000000, -1), 5 * 86805 - 300000);
+    EXPECT_EQ(pacer.sendable(5, 2000000), 5u);
+    pacer.sent(1); // the device took one byte of five
     EXPECT_TRUE(pacer.blocked());
     EXPECT_EQ(pacer.timeout(2000000, -1), -1);
 }
@@ -66,9 +66,9 @@ TEST(PacedLine, AReplyEndingWithinTheLastStretchGoesOutWhole)
     const std::pair<int64_t, size_t> steps[] = {
         // now after the reply started -> sendable of 6 bytes
         {byte - 1, 0},
-        {5 * byte, 0}, // 5 crossed, the last is under 100 us off
-        {6 * byte - 100000, 0}, // the stretch starts here
-        {6 * byte - 100001, 4}, // just before it, what has crossed goes
+        {5 * byte, 0}, // 5 crossed, the last is under 300 us off
+        {6 * byte - 300000, 0}, // the stretch starts here
+        {6 * byte - 300001, 2}, // just before it, what has crossed goes
         {6 * byte, 6},
     };
     for (const auto& [after, sendable] : steps) {
@@ -79,10 +79,10 @@ TEST(PacedLine, AReplyEndingWithinTheLastStretchGoesOutWhole)
     // Once part of a frame has been written, the rest still waits for its time.
     quill::LinePacer pacer(115200);
     pacer.sendable(6, 1000000);
-    EXPECT_EQ(pacer.sendable(6, 1000000 + 3 * byte), 3u);
-    pacer.sent(3);
-    EXPECT_EQ(pacer.sendable(3, 1000000 + 6 * byte - 1), 0u);
-    EXPECT_EQ(pacer.sendable(3, 1000000 + 6 * byte), 3u);
+    EXPECT_EQ(pacer.sendable(6, 1000000 + 2 * byte), 2u);
+    pacer.sent(2);
+    EXPECT_EQ(pacer.sendable(4, 1000000 + 6 * byte - 1), 0u);
+    EXPECT_EQ(pacer.sendable(4, 1000000 + 6 * byte), 4u);
 }
 
 } // namespace
