@@ -6,8 +6,8 @@
 // arguments inside the line buffer, and commands that loop over exchanges
 // stop at the first failed one once the board's budget is spent.
 
-#include "commands/memory_commands.h"
 #include "commands/handlers.h"
+#include "commands/memory_commands.h"
 #include "disasm/listing.h"
 #include "expr/expression.h"
 #include "fuzz_support.h"
@@ -66,7 +66,7 @@ class EscapingConsole : public RunConsole {
 public:
     int takeKey() override { return ++polls_ % 4 == 0 ? 0x1B : kNoKey; }
     int waitFd() override { return -1; }
-    void catchInterrupt(bool) override {}
+    void catchInterrupt(bool) override { }
     bool interrupted() override { return false; }
 
 private:
