@@ -21,16 +21,20 @@ namespace {
 constexpr int kExchangeBudget = 24;
 
 // A listing of thousands of lines spends the exchange budget in its first
-// hundred or so and repeats the same failed read for the rest: one such input
-// cost as much as a thousand others and held the fuzzer to about 1,400 inputs
-// a second. DA with a count above kListingCap, given as a plain number, is
-// skipped; a count the board must supply (a register, a memory read) runs as
-// typed, and counts above the command's own limit still reach its refusal.
+// hundred or so and repeats the same failed read for the rest: such inputs
+// cost as much as a thousand others and held the fuzzer to about 1,400
+// inputs a second. So a listing is skipped once the line is dead, and one
+// asking for more than kListingCap lines by a plain number is skipped too;
+// a count above the command's own limit still reaches its refusal.
 constexpr uint32_t kListingCap = 256;
 
-bool longListing(const ParsedLine& parsed)
+bool wastedListing(const ParsedLine& parsed, const fuzz::BoardPort& port)
 {
-    if (parsed.command == nullptr || parsed.command->handler != disasmCommand || parsed.args.argc < 2)
+    if (parsed.command == nullptr || parsed.command->handler != disasmCommand)
+        return false;
+    if (port.dead())
+        return true;
+    if (parsed.args.argc < 2)
         return false;
     const char* count = parsed.args.second;
     if (count[std::strspn(count, "0123456789abcdefABCDEFxX+-*/() ")] != '\0')
@@ -93,7 +97,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    fuzz::connect(*board, kExchangeBudget);
+    const fuzz::BoardPort* port = fuzz::connect(*board, kExchangeBudget);
     resetTargetInfo();
     resetMemoryCommands();
     resetListing();
@@ -113,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (input[0] != '\0')
             parseLine(input, &parsed);
         checkParsed(parsed);
-        if (longListing(parsed)) {
+        if (wastedListing(parsed, *port)) {
             parseLine("", &parsed);
             continue;
         }

@@ -109,6 +109,9 @@ public:
         }
         return count;
     }
+    // The budget is spent: from here on every request goes unanswered.
+    bool dead() const { return budget_ == 0; }
+
     void waitEvent(int, int) override
     {
         // A running program gets no CPU here: a slice is far dearer than an
@@ -137,12 +140,15 @@ inline void freshBoard(quill::Board& board)
 
 // The host's side of a fresh connection to board: one poll per reply byte,
 // a new packet buffer.
-inline void connect(quill::Board& board, int budget)
+inline const BoardPort* connect(quill::Board& board, int budget)
 {
     freshBoard(board);
-    setComPort(std::make_unique<BoardPort>(board, budget));
+    auto port = std::make_unique<BoardPort>(board, budget);
+    const BoardPort* shown = port.get();
+    setComPort(std::move(port));
     rxTimeout = 1;
     resetPacketBuffer();
+    return shown;
 }
 
 // The rest of an input, one line per request, for the commands that read
