@@ -56,15 +56,14 @@ ProgramResult programPiece(uint32_t destination, uint16_t* code)
     return PROGRAMMED;
 }
 
-// Stages one piece in the write buffer and programs it at destination.
-int writePiece(const uint8_t* piece, uint32_t destination)
+// Stages piece in the write buffer and programs it at destination; a
+// failure is reported under who's name. Programming a buffer that did not
+// take the piece would put whatever it held before into flash, so a failed
+// staging ends here.
+int stageAndProgram(const char* who, const uint8_t* piece, uint32_t destination)
 {
-    std::printf("FlashWrite:Source Address = %08lX : Target Address=%08lX\r", ul(writeBufferAddress), ul(destination));
-    std::fflush(stdout);
-    // Programming a buffer that did not take the piece would put whatever it
-    // held before into flash, so a failed staging ends the load here.
     if (!writeMem(writeBufferAddress, kFlashPiece, piece)) {
-        std::printf("loadMOT:Error(Buffer write fail) at Flash-ROM Write phase(%08lX)\n", ul(destination));
+        std::printf("%s:Error(Buffer write fail) at Flash-ROM Write phase(%08lX)\n", who, ul(destination));
         return 0;
     }
     uint16_t code = 0;
@@ -72,14 +71,22 @@ int writePiece(const uint8_t* piece, uint32_t destination)
     case PROGRAMMED:
         return 1;
     case NO_REPLY:
-        std::printf("loadMOT:Error(Abnormal termination) at Flash-ROM Write phase(%08lX)\n", ul(destination));
+        std::printf("%s:Error(Abnormal termination) at Flash-ROM Write phase(%08lX)\n", who, ul(destination));
         return 0;
     case PROGRAM_FAILED:
         std::printf(
-            "loadMOT:Error(Write fail) at Flash-ROM Write phase(adrs=%08lX, code=%04X)\n", ul(destination), code);
+            "%s:Error(Write fail) at Flash-ROM Write phase(adrs=%08lX, code=%04X)\n", who, ul(destination), code);
         return 0;
     }
     return 0;
+}
+
+// One piece of the load, with its progress line.
+int writePiece(const uint8_t* piece, uint32_t destination)
+{
+    std::printf("FlashWrite:Source Address = %08lX : Target Address=%08lX\r", ul(writeBufferAddress), ul(destination));
+    std::fflush(stdout);
+    return stageAndProgram("loadMOT", piece, destination);
 }
 
 // Both scans print the range they found the same way.
@@ -222,21 +229,5 @@ int writeUserFlag()
     for (uint32_t i = 0; i < kFlashPiece; ++i)
         imageBuffer[i] = 0xFF;
     imageBuffer[kFlashPiece - 1] = 0x00;
-    if (!writeMem(writeBufferAddress, kFlashPiece, imageBuffer)) {
-        std::printf("writeUserFlag:Error(Buffer write fail) at Flash-ROM Write phase(%08lX)\n", ul(kUserFlagPiece));
-        return 0;
-    }
-    uint16_t code = 0;
-    switch (programPiece(kUserFlagPiece, &code)) {
-    case PROGRAMMED:
-        return 1;
-    case NO_REPLY:
-        std::printf("writeUserFlag:Error(Abnormal termination) at Flash-ROM Write phase(%08lX)\n", ul(kUserFlagPiece));
-        return 0;
-    case PROGRAM_FAILED:
-        std::printf("writeUserFlag:Error(Write fail) at Flash-ROM Write phase(adrs=%08lX, code=%04X)\n",
-            ul(kUserFlagPiece), code);
-        return 0;
-    }
-    return 0;
+    return stageAndProgram("writeUserFlag", imageBuffer, kUserFlagPiece);
 }
