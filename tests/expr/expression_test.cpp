@@ -7,6 +7,7 @@
 #include "link/serial.h"
 #include "support/map_file.h"
 #include "support/case_file.h"
+#include "support/exchange_script.h"
 
 namespace {
 
@@ -29,6 +30,11 @@ TEST(Expression, EveryCaseOfTheFile)
         EXPECT_EQ(exprError, error ? 1 : 0) << "line " << c.line;
     }
     resetSymbols();
+}
+
+TEST_F(ExchangeTest, OperandsReadFromTheTarget)
+{
+    runFile(BF_SOURCE_DIR "/tests/expr/on_target.txt");
 }
 
 } // namespace
