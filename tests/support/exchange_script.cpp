@@ -7,6 +7,14 @@
 
 namespace {
 
+// "{tmp}" names the test's temporary folder.
+std::string withTmp(std::string text)
+{
+    for (size_t at; (at = text.find("{tmp}")) != std::string::npos;)
+        text.replace(at, 5, testing::TempDir());
+    return text;
+}
+
 // Hex bytes, "FF*112" standing for 112 of them.
 Bytes hexList(std::istringstream& in)
 {
@@ -99,7 +107,7 @@ void ExchangeTest::runFile(const std::string& path, const ScriptVerbs& verbs)
         } else if (text.starts_with("> ")) {
             finish();
             step.line = n;
-            step.command = text.substr(2);
+            step.command = withTmp(text.substr(2));
             const size_t arrow = step.command.rfind(" => ");
             if (arrow != std::string::npos) {
                 step.checkOutcome = true;
@@ -122,7 +130,7 @@ void ExchangeTest::runFile(const std::string& path, const ScriptVerbs& verbs)
             std::istringstream(text.substr(6)) >> step.pollsLow >> step.pollsHigh;
         } else {
             const bool lineEnd = !(text.ends_with('\\') && !text.ends_with("\\\\"));
-            step.printed += unescape(lineEnd ? text : text.substr(0, text.size() - 1)) + (lineEnd ? "\n" : "");
+            step.printed += withTmp(unescape(lineEnd ? text : text.substr(0, text.size() - 1))) + (lineEnd ? "\n" : "");
         }
     }
     finish();

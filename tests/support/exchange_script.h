@@ -18,6 +18,7 @@
 //
 // Hex bytes may be repeated: "FF*112". Text takes the escapes \r, \t, \xNN
 // and a doubled backslash; a line ending in a lone backslash has no line end.
+// "{tmp}" in a command or the console text is the test's temporary folder.
 #pragma once
 
 #include <functional>
