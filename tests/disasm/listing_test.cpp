@@ -1,12 +1,12 @@
 // Listing lines and the DA command against a port that checks every request
-// byte: which reads each line costs, what a failed or stale read shows, and
-// the DA arguments. A request the script does not expect fails the test.
+// byte: which reads each line costs (listing.txt), the DA arguments and the
+// bounds. A request the script does not expect fails the test.
 #include <algorithm>
 #include <string>
 
 #include "disasm/listing.h"
 #include "expr/symbols.h"
-#include "support/target_fixture.h"
+#include "support/exchange_script.h"
 
 namespace {
 
@@ -18,8 +18,6 @@ Bytes words(std::initializer_list<uint16_t> list, size_t size = 0)
     b.resize(std::max(size, b.size()));
     return b;
 }
-
-const char kFailed[] = "readMem:Error.Responce is not MEM_READ. 65\n";
 
 class Listing : public TargetTest {
 protected:
@@ -45,48 +43,9 @@ protected:
     int da(const std::string& first, const std::string& second) { return run("da " + first + " " + second); }
 };
 
-TEST_F(Listing, DirectReadThenEachLineOnce)
+TEST_F(ExchangeTest, ListingReads)
 {
-    // MOV.W whose literal sits at offset 14 of its line: the direct word, the
-    // instruction's line, then the line holding the literal's second half.
-    serve(0x1020, words({0x9205}));
-    serve(0x1020, words({0x9205, 0x0009, 0, 0, 0, 0, 0, 0xABCD}));
-    serve(0x1030, words({0xEF01}, 16));
-    // The next (odd) address lists the even word; its line is cached.
-    serve(0x1022, words({0x0009}));
-    EXPECT_EQ(listLine(0x1020), 0x1022u);
-    EXPECT_EQ(listLine(0x1023), 0x1024u);
-    EXPECT_EQ(output(),
-        "00001020 9205     MOV.W   @(000A,PC),R2       ;[ABCDEF01]\n"
-        "00001022 0009     NOP                         \n");
-}
-
-// The word column: a failed direct read shows the word the cache delivers
-// (fetching it costs no extra request); a stale cached line loses to the read.
-TEST_F(Listing, WordColumnAfterAFailedOrStaleRead)
-{
-    serve(0x1000, words({0}), true);
-    serve(0x1000, words({0xE1FF, 0x0009, 0x6DF6}, 16));
-    serve(0x1004, words({0}), true); // its line is cached already
-    serve(0x1002, words({0x0000})); // changed behind the cache, as after a flash write
-    for (uint32_t a : {0x1000u, 0x1004u, 0x1002u})
-        listLine(a);
-    EXPECT_EQ(output(),
-        kFailed + std::string("00001000 E1FF     MOV     #255,R1             \n") + kFailed +
-            "00001004 6DF6     MOV.L   @SP +,R13           \n"
-            "00001002 0000     NOP                         \n");
-}
-
-// A line whose fill failed is not cached: the word column asks no third time.
-// The next read of the line is the next request, and the one that gets it.
-TEST_F(Listing, FailedDirectReadAndFillCostTwoRequests)
-{
-    serve(0x2000, words({0}), true);
-    serve(0x2000, words({0}, 16), true);
-    serve(0x2000, words({0x0009}, 16));
-    EXPECT_EQ(listLine(0x2000), 0x2002u);
-    EXPECT_EQ(output().substr(0, 2 * (sizeof kFailed - 1) + 18), kFailed + std::string(kFailed) + "00002000 0000     ");
-    EXPECT_EQ(fetchWord(0x2000), 0x0009);
+    runFile(BF_SOURCE_DIR "/tests/disasm/listing.txt");
 }
 
 TEST_F(Listing, LongwordAtTheTopOfMemoryWrapsToZero)

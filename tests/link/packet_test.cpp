@@ -1,9 +1,9 @@
 // Building frames, the field getters and the byte-at-a-time recogniser.
-#include "link_fixture.h"
+#include "support/target_fixture.h"
 
 namespace {
 
-using Packet = LinkTest;
+using Packet = TargetTest;
 
 // Two requests whose bytes are known by heart; the second carries an ETX
 // value inside its payload.

@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include "link/serial_posix.h"
-#include "link_fixture.h"
+#include "support/target_fixture.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ namespace {
 // rate the backend cannot set is refused without keeping the port; a closed
 // far end makes the device gone. A Linux pty forces 8 bits without parity
 // itself but keeps every other flag it is given, so those are seen here.
-TEST_F(LinkTest, ALinkedDeviceIsLeftRaw8N1PassesEveryByteIsHeldAloneAndHangsUp)
+TEST_F(TargetTest, ALinkedDeviceIsLeftRaw8N1PassesEveryByteIsHeldAloneAndHangsUp)
 {
     char name[256] = {};
     int master = -1, slave = -1;

@@ -3,7 +3,7 @@
 // handshake, by the exact bytes on the wire and the exact console text.
 #include <sstream>
 
-#include "link_fixture.h"
+#include "support/target_fixture.h"
 #include "support/case_file.h"
 
 namespace {
@@ -11,7 +11,7 @@ namespace {
 const Bytes kGetVersion = frame(GET_VERSION);
 const Bytes kBrkRead = frame(BRK_READ, {0x00});
 
-TEST_F(LinkTest, EveryCaseOfTheFile)
+TEST_F(TargetTest, EveryCaseOfTheFile)
 {
     for (const CaseLine& c : readCases(BF_SOURCE_DIR "/tests/link/frames.txt")) {
         SCOPED_TRACE(testing::Message() << "frames.txt line " << c.line);

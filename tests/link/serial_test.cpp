@@ -2,11 +2,11 @@
 // that goes away, and how a port name becomes a device path.
 #include <unistd.h>
 
-#include "link_fixture.h"
+#include "support/target_fixture.h"
 
 namespace {
 
-using ComGetByte = LinkTest;
+using ComGetByte = TargetTest;
 
 // The budget counts empty polls, afresh for every byte; after the last one
 // the queue is looked at once more.
@@ -48,7 +48,7 @@ TEST(ComGone, AVanishedDeviceEndsTheProgramAfterTheBytesAlreadyReceived)
 
 // COMn is the n-th serial device, counted from 1; names that only look like
 // one are opened as they are. None of these exist, so each refusal names the path tried.
-TEST_F(LinkTest, PortNamesBecomeDevicePaths)
+TEST_F(TargetTest, PortNamesBecomeDevicePaths)
 {
     const std::pair<const char*, const char*> rows[] = {{"COM4000", "/dev/ttyS3999"}, {"com4001", "/dev/ttyS4000"},
         {"COM0", "COM0"}, {"COM12x", "COM12x"}, {"sims", "sims"}};

@@ -1,5 +1,5 @@
 // A frame cut short, and the identification requests (identify.txt).
-#include "link_fixture.h"
+#include "support/target_fixture.h"
 #include "shell/startup.h"
 #include "support/exchange_script.h"
 
@@ -8,7 +8,7 @@ namespace {
 // Without a receive time-out the reply is awaited for ever, but a frame whose
 // STX came and whose rest stops short fails after kFrameGapPolls quiet polls;
 // with a time-out, after that many.
-TEST_F(LinkTest, AFrameCutShortFailsAfterTheGapOrTheTimeOut)
+TEST_F(TargetTest, AFrameCutShortFailsAfterTheGapOrTheTimeOut)
 {
     for (int budget : {0, 1, 7}) {
         restart();
