@@ -1,6 +1,6 @@
 // G against the board in this process with keys pressed while the program
-// runs, and the names of the exceptions a run can stop at. G and S as a
-// script runs them are in tests/sessions.
+// runs, the names of the exceptions a run can stop at, and R's listing line.
+// G and S as a script runs them are in tests/sessions.
 #include <string>
 
 #include "link/sim_port.h"
@@ -57,6 +57,17 @@ TEST_F(RunCommands, KeysGoToTheProgramAndEscapeEndsTheWait)
     keyboard->pressKey(KEY_ESC, 50);
     EXPECT_EQ(run("g"), -1);
     EXPECT_EQ(output(), "A\r\n\x7FyUnknown packet\n");
+}
+
+// R lists the line at the PC; DA then goes on where it left off.
+TEST_F(RunCommands, RegisterDisplayLeavesTheListingPosition)
+{
+    ASSERT_EQ(writeReg(REG_PC, 0xFFFFA800), 1);
+    EXPECT_EQ(run("da 0xFFFFA000 1"), 0);
+    EXPECT_EQ(run("r"), 0);
+    EXPECT_TRUE(output().ends_with("\nFFFFA800 0000     ???\n"));
+    EXPECT_EQ(run("da"), 0);
+    EXPECT_EQ(output().substr(0, 9), "FFFFA002 ");
 }
 
 } // namespace

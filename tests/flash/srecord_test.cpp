@@ -1,6 +1,6 @@
 // The S-record reader: both passes over the records of srecords.txt, with the
 // exact messages and guard bytes around the data pass's buffer; then lines
-// longer than the line buffer, files that do not open and the digit rules.
+// longer than the line buffer.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -78,35 +78,6 @@ TEST(SRecord, LongLinesArriveInPiecesOfTheLineBuffer)
     EXPECT_EQ(range(huge, &result, &lowest, &highest),
         "readMOT():Error not valid S record [" + huge.substr(0, kMotLineMax) + "](size=255,strlen(s)=255)\n");
     EXPECT_EQ(result, 0);
-}
-
-TEST(SRecord, AFileThatCannotBeOpenedIsNamed)
-{
-    uint32_t lowest = 7, highest = 7;
-    uint8_t buffer[1];
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(readMOTRange("", 0, 0xFFFFFFFF, &lowest, &highest), 0);
-    EXPECT_EQ(readMOTData("/nonexistent/x.mot", buffer, 0, 1), 0);
-    std::fflush(stdout);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't open file \nCan't open file /nonexistent/x.mot\n");
-    EXPECT_EQ(lowest + highest, 14u);
-}
-
-TEST(SRecord, DigitsFieldsAndLineEnds)
-{
-    EXPECT_EQ(hexField("S1130AbF", 4, 4), 0x0ABFu);
-    EXPECT_EQ(hexField("S1130AbF", 5, 4), 0u); // one digit short
-    EXPECT_EQ(hexField("S1FFFFFFFFFF", 2, 8), 0xFFFFFFFFu);
-    std::string values;
-    for (char c : std::string("09AFafGg/:@`"))
-        values += std::to_string(hexDigit(c)) + " ";
-    EXPECT_EQ(values, "0 9 10 15 10 15 0 0 0 0 0 0 ");
-    for (const char* text : {"S1 ab\r\n", "S1 ab\n", "S1 ab\rcd\n", "S1 ab"}) {
-        char line[16];
-        std::snprintf(line, sizeof line, "%s", text);
-        cutLineEnd(line);
-        EXPECT_STREQ(line, "S1 ab");
-    }
 }
 
 } // namespace
