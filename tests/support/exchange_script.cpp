@@ -120,8 +120,6 @@ void ExchangeTest::runFile(const std::string& path, const ScriptVerbs& verbs)
             int delay = 0;
             const Bytes reply = wireBytes(rest, &delay);
             port->expect(request, reply, delay);
-        } else if (text.starts_with("<<")) {
-            port->feed(wireBytes("raw " + rest));
         } else if (text.starts_with(">>")) {
             keyboard->typeLine(rest);
         } else if (text.starts_with("timeout ")) {

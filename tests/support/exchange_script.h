@@ -10,7 +10,6 @@
 //   <- MEM_READ 41 42 ...    the board's reply to it; "<- +N ..." offers it
 //                            after N empty polls, "<- raw 02 1E" gives bytes
 //                            as they are, "<-" alone gives nothing
-//   << 48 69                 bytes the board sends unasked
 //   >> 2                     a line typed when the command asks for one
 //   timeout 5                empty polls a receive waits from now on (0: no limit)
 //   polls 5321 5322          the port has been polled that many times (a range)
