@@ -7,25 +7,23 @@
 
 namespace {
 
-const std::string kDir = BF_SOURCE_DIR "/tests/commands/";
-
-TEST_F(ExchangeTest, Breakpoints) { runFile(kDir + "breakpoints.txt"); }
-TEST_F(ExchangeTest, Flash) { runFile(kDir + "flash.txt"); }
-TEST_F(ExchangeTest, Memory) { runFile(kDir + "memory.txt"); }
-TEST_F(ExchangeTest, Registers) { runFile(kDir + "registers.txt"); }
-
-TEST_F(ExchangeTest, LoadAndUserFlag)
+TEST_F(ExchangeTest, EachFileOfCommands)
 {
-    const std::string file = testing::TempDir() + "load.mot";
-    runFile(kDir + "load.txt", {{"file", [&](const std::string& text) {
-                                     std::ofstream(file, std::ios::binary) << unescape(text);
-                                     return 0;
-                                 }},
-                                   {"flashArea", [](const std::string& address) {
-                                        targetInfo.flashAreaAddress = static_cast<uint32_t>(number(address));
-                                        return 0;
-                                    }}});
-    std::remove(file.c_str());
+    const std::string mot = testing::TempDir() + "load.mot";
+    const ScriptVerbs verbs = {{"file",
+                                   [&](const std::string& text) {
+                                       std::ofstream(mot, std::ios::binary) << unescape(text);
+                                       return 0;
+                                   }},
+        {"flashArea", [](const std::string& address) {
+             targetInfo.flashAreaAddress = static_cast<uint32_t>(number(address));
+             return 0;
+         }}};
+    for (const char* name : {"breakpoints.txt", "flash.txt", "load.txt", "memory.txt", "registers.txt"}) {
+        runFile(BF_SOURCE_DIR "/tests/commands/" + std::string(name), verbs);
+        restart();
+    }
+    std::remove(mot.c_str());
 }
 
 } // namespace

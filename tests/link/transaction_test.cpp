@@ -1,7 +1,7 @@
 // A frame cut short, and the identification requests (identify.txt).
-#include "support/target_fixture.h"
 #include "shell/startup.h"
 #include "support/exchange_script.h"
+#include "support/target_fixture.h"
 
 namespace {
 
@@ -22,9 +22,9 @@ TEST_F(TargetTest, AFrameCutShortFailsAfterTheGapOrTheTimeOut)
 TEST_F(ExchangeTest, IdentificationRequests)
 {
     runFile(BF_SOURCE_DIR "/tests/link/identify.txt", {{"identify", [](const std::string&) {
-                                                           identifyTarget();
-                                                           return 0;
-                                                       }}});
+                                                            identifyTarget();
+                                                            return 0;
+                                                        }}});
 }
 
 } // namespace

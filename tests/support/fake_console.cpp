@@ -16,7 +16,7 @@ bool FakeConsole::keyWaiting()
 {
     std::deque<Entry>& q = !keys_.empty() ? keys_ : lines_;
     if (q.empty())
-        return ended_;
+        return false;
     if (q.front().pollsBefore > 0) {
         --q.front().pollsBefore;
         return false;

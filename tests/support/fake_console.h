@@ -12,8 +12,6 @@ public:
     // A line the user types, pressed after `pollsBefore` calls of keyWaiting that say no.
     void typeLine(const std::string& line, int pollsBefore = 0);
     void pressKey(int key, int pollsBefore = 0);
-    // The end of console input, once everything typed has been read.
-    void endInput() { ended_ = true; }
 
     bool keyWaiting() override;
     int readKey() override;
@@ -27,5 +25,4 @@ private:
     };
     std::deque<Entry> lines_;
     std::deque<Entry> keys_;
-    bool ended_ = false;
 };
