@@ -25,6 +25,9 @@ TEST_F(MemoryTest, TransfersSplitIntoChunksOfAtMostSixteen)
     port->expect(memWriteRequest(0xFFFFA000, pattern(16, 0x80)), frame(MEM_WRITE, {1}));
     port->expect(memWriteRequest(0xFFFFA010, pattern(4, 0x90)), frame(MEM_WRITE, {1}));
     EXPECT_EQ(writeMem(0xFFFFA000, 20, pattern(20, 0x80).data()), 1);
+    // A misaligned item is refused before anything is sent; its address stays.
+    for (const auto& [address, size] : {std::pair {0x1001u, 2}, {0x1002u, 4}, {0x1003u, 4}, {0x1000u, 3}})
+        EXPECT_EQ(writeMemSingle(address, 0xAA, size), address);
     EXPECT_TRUE(port->finished());
     EXPECT_EQ(output(), "");
 }
