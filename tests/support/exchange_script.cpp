@@ -123,6 +123,7 @@ void ExchangeTest::runFile(const std::string& path, const ScriptVerbs& verbs)
         } else if (text.starts_with(">>")) {
             keyboard->typeLine(rest);
         } else if (text.starts_with("timeout ")) {
+            finish(); // it holds for the commands that follow
             rxTimeout = std::stoi(text.substr(8));
         } else if (text.starts_with("polls ")) {
             std::istringstream(text.substr(6)) >> step.pollsLow >> step.pollsHigh;

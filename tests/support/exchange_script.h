@@ -11,7 +11,8 @@
 //                            after N empty polls, "<- raw 02 1E" gives bytes
 //                            as they are, "<-" alone gives nothing
 //   >> 2                     a line typed when the command asks for one
-//   timeout 5                empty polls a receive waits from now on (0: no limit)
+//   timeout 5                empty polls a receive waits in the commands that
+//                            follow (0, the start: no limit)
 //   polls 5321 5322          the port has been polled that many times (a range)
 //   anything else            the console text, line by line
 //
