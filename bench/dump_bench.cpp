@@ -1,8 +1,8 @@
 // DB of 64 KB from the simulated board, over a pseudo-terminal served by
 // quillsim (as fast as it goes, and held to a real 115200-baud line) and
 // in-process, with the rate compared to what a 115200-baud line could carry.
-// Each 16 data bytes cost a 31-byte exchange on the wire (an 8-byte MEM_READ
-// request and a 23-byte reply), 10 bit times per byte: 11,520 bytes/s carry
+// Each 16 data bytes cost a 31-byte exchange on the wire (a 10-byte MEM_READ
+// request and a 21-byte reply), 10 bit times per byte: 11,520 bytes/s carry
 // 5,946 data bytes/s.
 #include <fcntl.h>
 #include <unistd.h>
