@@ -8,18 +8,19 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 
-#include "quillsim_child.h"
-#include "link/serial.h"
-#include "link/transaction.h"
-#include "link/sim_port.h"
-#include "target/memory.h"
 #include "commands/memory_commands.h"
+#include "link/serial.h"
+#include "link/sim_port.h"
+#include "link/transaction.h"
+#include "paced_floor.h"
+#include "quillsim_child.h"
+#include "target/memory.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ void report(const char* name, const Result& r)
     double rate = kDumpBytes / r.seconds;
     double bound = kBaud / 10.0 * 16.0 / kWireBytesPer16;
     std::printf("%-14s %6.3f s  %10.0f bytes/s  %6.2f x the 115200-baud bound (%.0f bytes/s)  %ld lines\n", name,
-                r.seconds, rate, rate / bound, bound, r.outputLines);
+        r.seconds, rate, rate / bound, bound, r.outputLines);
     if (r.outputLines != static_cast<long>(kDumpBytes / 16))
         std::printf("%-14s WARNING: expected %u dump lines\n", name, kDumpBytes / 16);
 }
@@ -118,8 +119,8 @@ bool benchPty(const char* name, const char* baud)
             double load[3] = {0, 0, 0};
             getloadavg(load, 3);
             std::printf("%-14s %.1f%% of the wire bound (target %.0f%% or more): %s; load average %.2f %.2f %.2f\n",
-                        name, share * 100, kPacedTarget * 100, share >= kPacedTarget ? "met" : "NOT MET", load[0],
-                        load[1], load[2]);
+                name, share * 100, kPacedTarget * 100, share >= kPacedTarget ? "met" : "NOT MET", load[0], load[1],
+                load[2]);
         }
         closeCom();
     }
@@ -130,7 +131,7 @@ bool benchInProcess()
 {
     std::unique_ptr<Port> board = openSimPort();
     if (!board)
-        board = quill::openBoardPort();  // the same board, reached without the port name
+        board = quill::openBoardPort(); // the same board, reached without the port name
     if (!board) {
         std::printf("in-process: no simulated board in this build\n");
         return false;
@@ -145,7 +146,7 @@ bool benchInProcess()
     return ok;
 }
 
-}  // namespace
+} // namespace
 
 int main()
 {
@@ -155,7 +156,15 @@ int main()
     bool paced = benchPty("pty 115200", "115200");
     shareOneCore(true);
     paced = benchPty("one core", "115200") && paced;
+    // The bare pair over a pty, with this dump's exchange: a 10-byte request, a 21-byte reply.
+    double floorOneCore = paced_floor::excessUs(10, 21, kBaud, 2000);
     shareOneCore(false);
+    double floorAnyCore = paced_floor::excessUs(10, 21, kBaud, 2000);
+    const double exchangeUs = 1e6 * kWireBytesPer16 / (kBaud / 10.0);
+    std::printf("2%% of an exchange's %.0f us is %.1f us; a bare pair on this pty, no protocol, takes %.1f us more "
+                "(any core, %.1f%% of the bound) and %.1f us (one core, %.1f%%)\n",
+        exchangeUs, 0.02 * exchangeUs, floorAnyCore, 100.0 * exchangeUs / (exchangeUs + floorAnyCore), floorOneCore,
+        100.0 * exchangeUs / (exchangeUs + floorOneCore));
     bool inProcess = benchInProcess();
     return pty && paced && inProcess ? 0 : 1;
 }
