@@ -99,6 +99,15 @@ bool startWithScript(
     return child->pid > 0 && (written == static_cast<ssize_t>(script.size()) || errno == EPIPE);
 }
 
+std::string startQuillsim(Child* board, const std::vector<std::string>& options)
+{
+    std::vector<std::string> argv = {BF_BINARY_DIR "/quillsim", "--pty"};
+    argv.insert(argv.end(), options.begin(), options.end());
+    if (!startWithScript(board, argv, "", {}) || !readUntil(board, "\n", 5000))
+        return "";
+    return board->out.substr(0, board->out.find_first_of("\r\n"));
+}
+
 bool readUntil(Child* child, const std::string& needle, int deadlineMs, size_t from)
 {
     auto end = Clock::now() + std::chrono::milliseconds(deadlineMs);

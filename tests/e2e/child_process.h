@@ -22,6 +22,10 @@ bool startOnTerminal(Child* child, const std::vector<std::string>& argv, const s
 bool startWithScript(Child* child, const std::vector<std::string>& argv, const std::string& script,
                      const std::vector<std::string>& env);
 
+// quillsim --pty with options; the device it serves, or "" when it printed
+// none within seconds. Its later output, errors included, lands in board->out.
+std::string startQuillsim(Child* board, const std::vector<std::string>& options = {});
+
 // Reads until needle appears in the output at or after position from; false at the deadline.
 bool readUntil(Child* child, const std::string& needle, int deadlineMs, size_t from = 0);
 void sendText(Child* child, const std::string& text);

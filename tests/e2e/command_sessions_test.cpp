@@ -105,12 +105,12 @@ std::string firstDifference(const std::string& want, const std::string& got)
         "\n--- printed from there:\n" + got.substr(start, 240);
 }
 
-void runSession(const Session& s, const std::string& port, Child* board)
+void runSession(const Session& s, const std::string& port)
 {
     std::vector<std::string> argv = {BF_BINARY_DIR "/brackenfell", "-c", port};
     argv.insert(argv.end(), s.args.begin(), s.args.end());
     std::string expected = s.expected;
-    if (board != nullptr)
+    if (port != "sim")
         expected.replace(expected.find("Use port sim  "), 14, "Use port " + port + " "); // "sim" is padded
     Child bf;
     ASSERT_TRUE(startWithScript(&bf, argv, s.script, s.env));
@@ -130,13 +130,13 @@ TEST(Sessions, PrintExactlyTheirTranscripts)
         SCOPED_TRACE(entry.path().filename().string());
         const Session s = readSession(entry.path());
         ASSERT_FALSE(s.expected.empty());
-        runSession(s, "sim", nullptr);
+        runSession(s, "sim");
         if (s.quillsim) {
             SCOPED_TRACE("on quillsim");
             Child board;
-            ASSERT_TRUE(startWithScript(&board, {BF_BINARY_DIR "/quillsim", "--pty"}, "", {}));
-            ASSERT_TRUE(readUntil(&board, "\n", kDeadlineMs)) << board.out;
-            runSession(s, board.out.substr(0, board.out.find_first_of("\r\n")), &board);
+            const std::string device = startQuillsim(&board);
+            ASSERT_FALSE(device.empty()) << board.out;
+            runSession(s, device);
         }
     }
     EXPECT_GE(files, 10);

@@ -21,13 +21,10 @@ constexpr int kDeadlineMs = 5000;
 // The debugger on a terminal, on the in-process board or on quillsim's device.
 class Bench : public testing::Test {
 protected:
-    void startQuillsim(const std::vector<std::string>& options = {})
+    void startQuillsim()
     {
-        std::vector<std::string> argv = {BF_BINARY_DIR "/quillsim", "--pty"};
-        argv.insert(argv.end(), options.begin(), options.end());
-        ASSERT_TRUE(startWithScript(&board, argv, "", {}));
-        ASSERT_TRUE(readUntil(&board, "\n", kDeadlineMs)) << "quillsim printed no device path: " << board.out;
-        port = board.out.substr(0, board.out.find_first_of("\r\n"));
+        port = ::startQuillsim(&board);
+        ASSERT_FALSE(port.empty()) << "quillsim printed no device path: " << board.out;
     }
     void startDebugger(const std::vector<std::string>& args = {})
     {

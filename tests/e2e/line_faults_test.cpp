@@ -56,9 +56,8 @@ protected:
     {
         fifo_ = "/tmp/bf-faults-" + std::to_string(getpid());
         unlink(fifo_.c_str());
-        ASSERT_TRUE(startWithScript(&board_, {BF_BINARY_DIR "/quillsim", "--pty", "--fault-fifo", fifo_}, "", {}));
-        ASSERT_TRUE(readUntil(&board_, "\n", kDeadlineMs)) << board_.out;
-        const std::string device = board_.out.substr(0, board_.out.find_first_of("\r\n"));
+        const std::string device = startQuillsim(&board_, {"--fault-fifo", fifo_});
+        ASSERT_FALSE(device.empty()) << board_.out;
         ASSERT_TRUE(startOnTerminal(&bf_, {BF_BINARY_DIR "/brackenfell", "-c", device}, {"LC_ALL=C", "TERM=dumb"}));
         ASSERT_TRUE(readUntil(&bf_, kPrompt, kDeadlineMs)) << bf_.out;
     }
