@@ -23,7 +23,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-constexpr int kDeadlineMs = 10000;
+constexpr int kSessionDeadlineMs = 10000;
 
 struct Session {
     std::vector<std::string> args, env = {"LC_ALL=C", "TERM=dumb"};
@@ -114,7 +114,7 @@ void runSession(const Session& s, const std::string& port)
         expected.replace(expected.find("Use port sim  "), 14, "Use port " + port + " "); // "sim" is padded
     Child bf;
     ASSERT_TRUE(startWithScript(&bf, argv, s.script, s.env));
-    EXPECT_EQ(waitExit(&bf, kDeadlineMs), 0);
+    EXPECT_EQ(waitExit(&bf, kSessionDeadlineMs), 0);
     EXPECT_TRUE(bf.out == expected) << firstDifference(expected, bf.out);
 }
 
