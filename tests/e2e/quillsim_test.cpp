@@ -132,7 +132,7 @@ TEST(Quillsim, ExclusiveUseEndsWithTheHost)
 // Flash in a file outlives the simulator, and the file is a raw image that
 // --flash loads: the program put into it runs from the default entry, 2000,
 // echoing the host's bytes until the abort switch (SIGUSR2). A file that is
-// not a flash image is never used or overwritten.
+// not a flash image, by its size, is never used or overwritten.
 TEST(Quillsim, FlashFileKeepsFlashAcrossRestarts)
 {
     const std::string path = testing::TempDir() + "quillsim_flash_" + std::to_string(getpid()) + ".bin";
@@ -165,12 +165,15 @@ TEST(Quillsim, FlashFileKeepsFlashAcrossRestarts)
         EXPECT_EQ(ask(fd, frame(0x12), 8), kVersionReply);
         close(fd);
     }
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << "not flash";
-    Child refused;
-    startQuillsim(&refused, {"--flash-file", path});
-    EXPECT_EQ(waitExit(&refused, 5'000), 1) << refused.out;
-    std::ifstream again(path, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(again), {}), "not flash");
+    // Short, and one byte longer than flash.
+    for (const std::string& notFlash : {std::string("not flash"), std::string(0x20001, 'Z')}) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << notFlash;
+        Child refused;
+        startQuillsim(&refused, {"--flash-file", path});
+        EXPECT_EQ(waitExit(&refused, 5'000), 1) << refused.out;
+        std::ifstream again(path, std::ios::binary);
+        EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(again), {}) == notFlash) << notFlash.size();
+    }
     std::remove(path.c_str());
 }
 
