@@ -1,5 +1,6 @@
 // quillsim as a process, talked to through the device it prints. Every wait
-// is bounded.
+// is bounded, and a reply that does not come ends the test at once: the
+// exchanges after it would each wait out their bound too.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -62,12 +63,12 @@ TEST(Quillsim, ServesTheBoardOnTheDeviceItPrintsToHostAfterHost)
     ASSERT_EQ(device.rfind("/dev/", 0), 0u) << device;
     int fd = openDevice(device);
     EXPECT_FALSE(readable(fd, 50)); // the power-on announcement went out before anyone listened
-    EXPECT_EQ(ask(fd, {0x02, 0x02, 0x12, 0xEC, 0x03}, 8), kVersionReply);
+    ASSERT_EQ(ask(fd, {0x02, 0x02, 0x12, 0xEC, 0x03}, 8), kVersionReply);
     kill(sim.pid, SIGUSR1);
-    EXPECT_EQ(ask(fd, {}, 6), frame(0x50, {1}));
-    EXPECT_EQ(ask(fd, frame(0x01, be32(0xFFFFA000) + Bytes {8} + kData), 6), frame(0x01, {1}));
+    ASSERT_EQ(ask(fd, {}, 6), frame(0x50, {1}));
+    ASSERT_EQ(ask(fd, frame(0x01, be32(0xFFFFA000) + Bytes {8} + kData), 6), frame(0x01, {1}));
     // A stray STX and a large LEN would hold the request for 26 more bytes but for the time-out.
-    EXPECT_EQ(ask(fd, Bytes {0x02, 0x1D} + frame(0x12), 8), kVersionReply);
+    ASSERT_EQ(ask(fd, Bytes {0x02, 0x1D} + frame(0x12), 8), kVersionReply);
     // The host leaves a reply unread, a half request and the line cooked with
     // echo; the next host takes the line as it finds it.
     ASSERT_EQ(write(fd, (frame(0x12) + Bytes {0x02, 0x02}).data(), 7), 7);
@@ -84,7 +85,7 @@ TEST(Quillsim, ServesTheBoardOnTheDeviceItPrintsToHostAfterHost)
     usleep(30'000);
     fd = openDevice(device);
     EXPECT_FALSE(readable(fd, 50));
-    EXPECT_EQ(ask(fd, frame(0x00, be32(0xFFFFA000) + Bytes {8}), 13), frame(0x00, kData));
+    ASSERT_EQ(ask(fd, frame(0x00, be32(0xFFFFA000) + Bytes {8}), 13), frame(0x00, kData));
     // It leaves and the next arrives while the simulator is not looking.
     ASSERT_EQ(write(fd, frame(0x13).data(), 5), 5);
     ASSERT_TRUE(readable(fd, 5'000));
@@ -94,7 +95,7 @@ TEST(Quillsim, ServesTheBoardOnTheDeviceItPrintsToHostAfterHost)
     kill(sim.pid, SIGCONT);
     usleep(30'000);
     EXPECT_FALSE(readable(fd, 50));
-    EXPECT_EQ(ask(fd, frame(0x14), 13), frame(0x14, be32(0xFFFFB000) + be32(0xF80)));
+    ASSERT_EQ(ask(fd, frame(0x14), 13), frame(0x14, be32(0xFFFFB000) + be32(0xF80)));
     kill(sim.pid, SIGTERM); // with the host still on the line
     EXPECT_EQ(waitExit(&sim, 5'000), 0);
     close(fd);
@@ -144,11 +145,11 @@ TEST(Quillsim, FlashFileKeepsFlashAcrossRestarts)
     {
         Child sim;
         int fd = openDevice(startQuillsim(&sim, {"--flash-file", path}));
-        EXPECT_EQ(ask(fd, frame(0x01, be32(0xFFFFA000) + Bytes {16} + Bytes(echo.begin(), echo.begin() + 16)), 6),
+        ASSERT_EQ(ask(fd, frame(0x01, be32(0xFFFFA000) + Bytes {16} + Bytes(echo.begin(), echo.begin() + 16)), 6),
             frame(0x01, {1}));
-        EXPECT_EQ(ask(fd, frame(0x01, be32(0xFFFFA010) + Bytes {12} + Bytes(echo.begin() + 16, echo.end())), 6),
+        ASSERT_EQ(ask(fd, frame(0x01, be32(0xFFFFA010) + Bytes {12} + Bytes(echo.begin() + 16, echo.end())), 6),
             frame(0x01, {1}));
-        EXPECT_EQ(ask(fd, frame(0x61, be32(0xFFFFA000) + be32(0x2000)), 6), frame(0x61, {1}));
+        ASSERT_EQ(ask(fd, frame(0x61, be32(0xFFFFA000) + be32(0x2000)), 6), frame(0x61, {1}));
         kill(sim.pid, SIGTERM);
         EXPECT_EQ(waitExit(&sim, 5'000), 0);
         close(fd);
@@ -156,13 +157,13 @@ TEST(Quillsim, FlashFileKeepsFlashAcrossRestarts)
     {
         Child sim;
         int fd = openDevice(startQuillsim(&sim, {"--flash", path}));
-        EXPECT_EQ(ask(fd, frame(0x00, be32(0x1FFF) + Bytes {10}), 15),
+        ASSERT_EQ(ask(fd, frame(0x00, be32(0x1FFF) + Bytes {10}), 15),
             frame(0x00, Bytes {0xFF} + Bytes(echo.begin(), echo.begin() + 9)));
-        EXPECT_EQ(ask(fd, frame(0x41), 0), Bytes {});
-        EXPECT_EQ(ask(fd, {0x78, 0x02, 0x79}, 3), (Bytes {0x78, 0x02, 0x79}));
+        ASSERT_EQ(ask(fd, frame(0x41), 0), Bytes {});
+        ASSERT_EQ(ask(fd, {0x78, 0x02, 0x79}, 3), (Bytes {0x78, 0x02, 0x79}));
         kill(sim.pid, SIGUSR2);
-        EXPECT_EQ(ask(fd, {}, 6), frame(0x41, {11}));
-        EXPECT_EQ(ask(fd, frame(0x12), 8), kVersionReply);
+        ASSERT_EQ(ask(fd, {}, 6), frame(0x41, {11}));
+        ASSERT_EQ(ask(fd, frame(0x12), 8), kVersionReply);
         close(fd);
     }
     // Short, and one byte longer than flash.
@@ -185,7 +186,7 @@ TEST(Quillsim, PacedLineAndLineFaultsFromTheCommandLine)
     Child paced, faulty;
     int fd = openDevice(startQuillsim(&paced, {"--baud", "1200"}));
     auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(ask(fd, frame(0x12), 8), kVersionReply);
+    ASSERT_EQ(ask(fd, frame(0x12), 8), kVersionReply);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(105));
     close(fd);
     fd = openDevice(startQuillsim(&faulty, {"--fault", "bad-checksum"}));
