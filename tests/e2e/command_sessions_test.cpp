@@ -95,16 +95,6 @@ Session readSession(const fs::path& path)
     return s;
 }
 
-// The first line where the two differ, with its neighbours, for the failure message.
-std::string firstDifference(const std::string& want, const std::string& got)
-{
-    size_t at = std::mismatch(want.begin(), want.end(), got.begin(), got.end()).first - want.begin();
-    size_t start = want.rfind('\n', at == 0 ? 0 : at - 1);
-    start = start == std::string::npos ? 0 : start + 1;
-    return "at byte " + std::to_string(at) + "\n--- expected from there:\n" + want.substr(start, 240) +
-        "\n--- printed from there:\n" + got.substr(start, 240);
-}
-
 void runSession(const Session& s, const std::string& port)
 {
     std::vector<std::string> argv = {BF_BINARY_DIR "/brackenfell", "-c", port};
@@ -115,7 +105,7 @@ void runSession(const Session& s, const std::string& port)
     Child bf;
     ASSERT_TRUE(startWithScript(&bf, argv, s.script, s.env));
     EXPECT_EQ(waitExit(&bf, kSessionDeadlineMs), 0);
-    EXPECT_TRUE(bf.out == expected) << firstDifference(expected, bf.out);
+    EXPECT_EQ(bf.out, expected); // shown as a diff of lines where they differ
 }
 
 // Every file, each in-process and, where it asks, on quillsim as well.
