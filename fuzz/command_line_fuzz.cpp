@@ -102,14 +102,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     resetMemoryCommands();
     resetListing();
     clearMemCache();
-    fuzz::lines = {data, size, 0};
+    fuzz::serveLines(data, size);
 
     char input[kLineCapacity];
     char repeatLine[kLineCapacity] = "";
     ParsedLine parsed;
     parseLine("", &parsed);
-    while (!fuzz::lines.atEnd()) {
-        const int length = fuzz::lines.next(input, sizeof input);
+    for (int length; (length = fuzz::readFuzzLine(input, sizeof input)) != kLineInputEnd;) {
         if (length < 0)
             continue;
         if (input[0] == '\0')

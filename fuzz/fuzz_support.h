@@ -153,40 +153,33 @@ inline const BoardPort* connect(quill::Board& board, int budget)
 
 // The rest of an input, one line per request, for the commands that read
 // lines of their own (the interactive write). A line longer than the
-// reader's buffer is refused as the console refuses it.
-struct LineSource {
-    const uint8_t* data;
-    size_t size;
-    size_t pos;
+// reader's buffer is refused (-2) as the console refuses it; a NUL inside a
+// line ends it, as it ends any C string the console hands on.
+inline const uint8_t* lineData = nullptr;
+inline size_t lineSize = 0, linePos = 0;
 
-    bool atEnd() const { return pos >= size; }
-    // Copies the next line (without its line feed) into buffer; its length,
-    // kLineInputEnd at the end of the input, or -2 when it does not fit.
-    int next(char* buffer, int capacity)
-    {
-        if (pos >= size)
-            return kLineInputEnd;
-        // memchr, not a loop: code in these files is instrumented for coverage too.
-        const void* feed = std::memchr(data + pos, '\n', size - pos);
-        const size_t start = pos, end = feed ? static_cast<size_t>(static_cast<const uint8_t*>(feed) - data) : size;
-        pos = end < size ? end + 1 : end;
-        if (capacity <= 0 || end - start >= static_cast<size_t>(capacity)) {
-            if (capacity > 0)
-                buffer[0] = '\0';
-            return -2;
-        }
-        std::memcpy(buffer, data + start, end - start);
-        buffer[end - start] = '\0';
-        // A NUL inside a line ends it, as it ends any C string the console hands on.
-        return static_cast<int>(std::strlen(buffer));
-    }
-};
-
-inline LineSource lines {nullptr, 0, 0};
+inline void serveLines(const uint8_t* data, size_t size)
+{
+    lineData = data, lineSize = size, linePos = 0;
+}
 
 inline int readFuzzLine(char* buffer, int capacity)
 {
-    return lines.next(buffer, capacity);
+    if (linePos >= lineSize)
+        return kLineInputEnd;
+    // memchr, not a loop: code in these files is instrumented for coverage too.
+    const void* feed = std::memchr(lineData + linePos, '\n', lineSize - linePos);
+    const size_t start = linePos,
+                 end = feed ? static_cast<size_t>(static_cast<const uint8_t*>(feed) - lineData) : lineSize;
+    linePos = end < lineSize ? end + 1 : end;
+    if (capacity <= 0 || end - start >= static_cast<size_t>(capacity)) {
+        if (capacity > 0)
+            buffer[0] = '\0';
+        return -2;
+    }
+    std::memcpy(buffer, lineData + start, end - start);
+    buffer[end - start] = '\0';
+    return static_cast<int>(std::strlen(buffer));
 }
 
 } // namespace fuzz

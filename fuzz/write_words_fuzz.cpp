@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Near the top of RAM now and then, so a write also runs off its end.
     const uint32_t start = (data[0] & 0x80) ? quill::kRamBase + quill::kRamSize - 8 : quill::kRamBase + 0x100;
     fuzz::connect(*board, kExchangeBudget);
-    fuzz::lines = {data + 1, size - 1, 0};
+    fuzz::serveLines(data + 1, size - 1);
 
     const uint32_t next = writeInteractive(start, itemSize);
     const uint32_t moved = next - start;

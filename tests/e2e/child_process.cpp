@@ -99,6 +99,15 @@ bool startWithScript(
     return child->pid > 0 && (written == static_cast<ssize_t>(script.size()) || errno == EPIPE);
 }
 
+std::string startQuillsim(Child* board, const std::vector<std::string>& options)
+{
+    std::vector<std::string> argv = {BF_BINARY_DIR "/quillsim", "--pty"};
+    argv.insert(argv.end(), options.begin(), options.end());
+    if (!startWithScript(board, argv, "", {}) || !readUntil(board, "\n", 5000))
+        return "";
+    return board->out.substr(0, board->out.find_first_of("\r\n"));
+}
+
 bool readUntil(Child* child, const std::string& needle, int deadlineMs, size_t from)
 {
     auto end = Clock::now() + std::chrono::milliseconds(deadlineMs);
@@ -133,4 +142,47 @@ int waitExit(Child* child, int deadlineMs)
             return -1;
         }
     }
+}
+
+void TerminalSession::startBoard(const std::vector<std::string>& options)
+{
+    port = startQuillsim(&board, options);
+    ASSERT_FALSE(port.empty()) << "quillsim printed no device path: " << board.out;
+}
+
+void TerminalSession::startDebugger(const std::vector<std::string>& args)
+{
+    std::vector<std::string> argv = {BF_BINARY_DIR "/brackenfell", "-c", port};
+    argv.insert(argv.end(), args.begin(), args.end());
+    ASSERT_TRUE(startOnTerminal(&bf, argv, kPlainEnv));
+    ASSERT_TRUE(readUntil(&bf, std::string(68, '*') + kPrompt, kDeadlineMs)) << bf.out;
+}
+
+std::string TerminalSession::type(const std::string& keys, const std::string& needle, int deadlineMs)
+{
+    const size_t from = bf.out.size();
+    sendText(&bf, keys);
+    EXPECT_TRUE(readUntil(&bf, needle, deadlineMs, from)) << "after " << testing::PrintToString(keys) << ":\n"
+                                                          << bf.out.substr(from);
+    return bf.out.substr(from);
+}
+
+std::string TerminalSession::press(int signal, const std::string& needle)
+{
+    const size_t from = bf.out.size();
+    EXPECT_EQ(kill(board.pid, signal), 0);
+    EXPECT_TRUE(readUntil(&bf, needle, kDeadlineMs, from)) << bf.out.substr(from);
+    return bf.out.substr(from);
+}
+
+void TerminalSession::quit()
+{
+    sendText(&bf, "q\r");
+    EXPECT_EQ(waitExit(&bf, kDeadlineMs), 0) << bf.out;
+}
+
+void TerminalSession::setUpLoop()
+{
+    for (const char* line : {"ww ffffa800 affe\r", "ww ffffa802 9\r", "r pc ffffa800\r", "r sp ffffb000\r"})
+        type(line);
 }

@@ -15,59 +15,14 @@ const std::string kProgram = BF_BINARY_DIR "/brackenfell";
 const std::string kDemoMot = BF_SOURCE_DIR "/examples/demo.mot";
 const std::string kDemoMap = BF_SOURCE_DIR "/examples/demo.map";
 const std::string kStars(68, '*');
-const std::vector<std::string> kPlainEnv = {"LC_ALL=C", "TERM=dumb"};
-constexpr int kDeadlineMs = 5000;
 
-// The debugger on a terminal, on the in-process board or on quillsim's device.
-class Bench : public testing::Test {
-protected:
-    void startQuillsim(const std::vector<std::string>& options = {})
-    {
-        std::vector<std::string> argv = {BF_BINARY_DIR "/quillsim", "--pty"};
-        argv.insert(argv.end(), options.begin(), options.end());
-        ASSERT_TRUE(startWithScript(&board, argv, "", {}));
-        ASSERT_TRUE(readUntil(&board, "\n", kDeadlineMs)) << "quillsim printed no device path: " << board.out;
-        port = board.out.substr(0, board.out.find_first_of("\r\n"));
-    }
-    void startDebugger(const std::vector<std::string>& args = {})
-    {
-        std::vector<std::string> argv = {kProgram, "-c", port};
-        argv.insert(argv.end(), args.begin(), args.end());
-        ASSERT_TRUE(startOnTerminal(&bf, argv, kPlainEnv));
-        ASSERT_TRUE(readUntil(&bf, kStars + "\r\n>", kDeadlineMs)) << bf.out;
-    }
-    // Keys typed; what shows from then on once needle has.
-    std::string type(const std::string& keys, const std::string& needle = "\r\n>", int deadlineMs = kDeadlineMs)
-    {
-        const size_t from = bf.out.size();
-        sendText(&bf, keys);
-        EXPECT_TRUE(readUntil(&bf, needle, deadlineMs, from)) << "after " << testing::PrintToString(keys) << ":\n"
-                                                              << bf.out.substr(from);
-        return bf.out.substr(from);
-    }
-    // A switch on quillsim's board; what shows once needle has.
-    std::string press(int signal, const std::string& needle)
-    {
-        const size_t from = bf.out.size();
-        EXPECT_EQ(kill(board.pid, signal), 0);
-        EXPECT_TRUE(readUntil(&bf, needle, kDeadlineMs, from)) << bf.out.substr(from);
-        return bf.out.substr(from);
-    }
-    void quit()
-    {
-        sendText(&bf, "q\r");
-        EXPECT_EQ(waitExit(&bf, kDeadlineMs), 0) << bf.out;
-    }
-
-    Child board, bf; // killed when the test ends
-    std::string port = "sim";
-};
+using Bench = TerminalSession;
 
 // The terminal turns each line feed into CR LF; the board's restart is shown
 // raw and answered, with a fresh prompt on a new line.
 TEST_F(Bench, BannerPromptsAndARestartOnQuillsim)
 {
-    startQuillsim();
+    startBoard();
     startDebugger();
     const std::string banner = kStars + "\r\n\r\nTarnwick SH7125 Brackenfell Ver 0.1(build 1)\r\n";
     EXPECT_EQ(bf.out.substr(0, banner.size()), banner);
@@ -135,7 +90,7 @@ TEST_F(Bench, TerminalIsRestoredAfterQuitAndInterrupt)
 // CR LF, which the terminal shows as CR CR LF.
 TEST_F(Bench, DemoTakesKeysStopsAtTheSwitchesAndStartsByItselfWithTheFlag)
 {
-    startQuillsim();
+    startBoard();
     startDebugger();
     type("lo " + kDemoMot + "\r", "Finished to load " + kDemoMot + "\r\n>");
     EXPECT_EQ(type("usr\r"), "\r>usr\r\nPrecede user program execution. Write flag.\r\nSucceed.\r\n>");
@@ -165,10 +120,7 @@ TEST_F(Bench, DemoTakesKeysStopsAtTheSwitchesAndStartsByItselfWithTheFlag)
 TEST_F(Bench, CtrlCAbortsTheInProcessBoard)
 {
     startDebugger();
-    type("ww ffffa800 affe\r"); // BRA to itself
-    type("ww ffffa802 9\r");
-    type("r pc ffffa800\r");
-    type("r sp ffffb000\r");
+    setUpLoop();
     type("g\r", "g\r\n");
     usleep(200 * 1000);
     const std::string seen = type("\x03");

@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -19,23 +18,19 @@
 
 namespace {
 
-constexpr int kDeadlineMs = 5000;
 constexpr int kQuietMs = 2500; // longer than the debugger's wait inside a frame
-const std::string kPrompt = "\r\n>";
 
 // User and system CPU time of a process so far, in clock ticks.
 long cpuTicks(pid_t pid)
 {
-    char path[64];
-    std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
-    FILE* f = std::fopen(path, "r");
-    if (f == nullptr)
-        return -1;
     long utime = -1, stime = -1;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string skip;
     // Fields 14 and 15; the name in field 2 holds no blanks here.
-    int got = std::fscanf(f, "%*d %*s %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime, &stime);
-    std::fclose(f);
-    return got == 2 ? utime + stime : -1;
+    for (int field = 1; field < 14; ++field)
+        stat >> skip;
+    stat >> utime >> stime;
+    return stat ? utime + stime : -1;
 }
 
 // A line typed with a fault on the line: the failure it must print and the
@@ -50,17 +45,14 @@ struct FaultRow {
     bool pressAbort = false; // then the abort switch stops the running program
 };
 
-class LineFaults : public testing::Test {
+class LineFaults : public TerminalSession {
 protected:
     void SetUp() override
     {
         fifo_ = "/tmp/bf-faults-" + std::to_string(getpid());
         unlink(fifo_.c_str());
-        ASSERT_TRUE(startWithScript(&board_, {BF_BINARY_DIR "/quillsim", "--pty", "--fault-fifo", fifo_}, "", {}));
-        ASSERT_TRUE(readUntil(&board_, "\n", kDeadlineMs)) << board_.out;
-        const std::string device = board_.out.substr(0, board_.out.find_first_of("\r\n"));
-        ASSERT_TRUE(startOnTerminal(&bf_, {BF_BINARY_DIR "/brackenfell", "-c", device}, {"LC_ALL=C", "TERM=dumb"}));
-        ASSERT_TRUE(readUntil(&bf_, kPrompt, kDeadlineMs)) << bf_.out;
+        startBoard({"--fault-fifo", fifo_});
+        startDebugger();
     }
     void TearDown() override { unlink(fifo_.c_str()); }
 
@@ -74,22 +66,6 @@ protected:
         usleep(50000); // taken before the next request reaches the board
     }
 
-    // A line typed at the prompt, done with before the next.
-    void type(const std::string& line)
-    {
-        const size_t from = bf_.out.size();
-        sendText(&bf_, line + "\r");
-        ASSERT_TRUE(readUntil(&bf_, kPrompt, kDeadlineMs, from + 1)) << line << ":\n" << bf_.out.substr(from);
-    }
-
-    // A program for G and S that runs until stopped: a branch to itself in
-    // RAM, with PC and SP set to run it.
-    void runLoop()
-    {
-        for (const char* line : {"ww ffffa800 affe", "ww ffffa802 9", "r pc ffffa800", "r sp ffffb000"})
-            type(line);
-    }
-
     // The board lets go of the line (before the line is typed, or while it
     // runs): the debugger stops waiting, says why and ends, without a word of
     // success.
@@ -97,15 +73,15 @@ protected:
     {
         if (!whileRunning)
             setFault("hangup");
-        sendText(&bf_, line + "\r");
+        sendText(&bf, line + "\r");
         if (whileRunning) {
             usleep(100000);
             setFault("hangup");
         }
-        EXPECT_EQ(waitExit(&bf_, kDeadlineMs), 0) << bf_.out;
-        EXPECT_NE(bf_.out.find("Serial port closed: the device has gone away.\r\n"), std::string::npos) << bf_.out;
-        EXPECT_EQ(bf_.out.find("Abort by User"), std::string::npos) << bf_.out;
-        EXPECT_EQ(waitExit(&board_, kDeadlineMs), 0) << board_.out;
+        EXPECT_EQ(waitExit(&bf, kDeadlineMs), 0) << bf.out;
+        EXPECT_NE(bf.out.find("Serial port closed: the device has gone away.\r\n"), std::string::npos) << bf.out;
+        EXPECT_EQ(bf.out.find("Abort by User"), std::string::npos) << bf.out;
+        EXPECT_EQ(waitExit(&board, kDeadlineMs), 0) << board.out;
     }
 
     // Each row's line under its fault. A debugger left waiting must be idle;
@@ -115,47 +91,43 @@ protected:
     {
         for (const FaultRow& row : rows) {
             if (row.loop)
-                runLoop();
-            const std::string about = row.line + " under " + row.fault;
+                setUpLoop();
+            SCOPED_TRACE(row.line + " under " + row.fault);
             if (row.armAfter == nullptr)
                 setFault(row.fault);
-            size_t from = bf_.out.size();
-            sendText(&bf_, row.line + "\r");
+            const size_t from = bf.out.size();
             if (row.armAfter != nullptr) {
-                EXPECT_TRUE(readUntil(&bf_, row.armAfter, kDeadlineMs, from)) << about << bf_.out.substr(from);
+                type(row.line + "\r", row.armAfter);
                 if (row.pressAbort)
                     usleep(100000); // the program is running
                 setFault(row.fault);
                 if (row.pressAbort)
-                    kill(board_.pid, SIGUSR2);
+                    kill(board.pid, SIGUSR2);
+            } else {
+                sendText(&bf, row.line + "\r");
             }
-            if (!readUntil(&bf_, kPrompt, kQuietMs, from + 1)) {
-                const long before = cpuTicks(bf_.pid);
+            if (!readUntil(&bf, kPrompt, kQuietMs, from + 1)) {
+                const long before = cpuTicks(bf.pid);
                 usleep(500000);
                 EXPECT_GE(before, 0);
-                EXPECT_LE(cpuTicks(bf_.pid) - before, 5) << about << ": the waiting debugger spins";
+                EXPECT_LE(cpuTicks(bf.pid) - before, 5) << "the waiting debugger spins";
                 setFault("off");
-                kill(board_.pid, SIGUSR1);
-                EXPECT_TRUE(readUntil(&bf_, kPrompt, kDeadlineMs, from + 1)) << about << bf_.out.substr(from);
+                press(SIGUSR1, kPrompt);
             }
             setFault("off");
             usleep(100000); // what the fault left on the line has come in
-            readUntil(&bf_, "\x01never", 100);
-            const std::string printed = bf_.out.substr(from);
-            EXPECT_NE(printed.find(row.printed), std::string::npos) << about << ":\n" << printed;
-            EXPECT_EQ(printed.find(row.success), std::string::npos) << about << ":\n" << printed;
-
-            from = bf_.out.size();
-            sendText(&bf_, "db ffffa000 4\r");
-            ASSERT_TRUE(readUntil(&bf_, "\r\nFFFFA000 ", kDeadlineMs, from)) << about << bf_.out.substr(from);
-            ASSERT_TRUE(readUntil(&bf_, kPrompt, kDeadlineMs, from + 1));
-            EXPECT_EQ(bf_.out.find("Error", from), std::string::npos) << about << ":\n" << bf_.out.substr(from);
+            readUntil(&bf, "\x01never", 100);
+            const std::string printed = bf.out.substr(from);
+            EXPECT_NE(printed.find(row.printed), std::string::npos) << printed;
+            EXPECT_EQ(printed.find(row.success), std::string::npos) << printed;
+            const size_t dump = bf.out.size();
+            type("db ffffa000 4\r", "\r\nFFFFA000 ");
+            ASSERT_TRUE(readUntil(&bf, kPrompt, kDeadlineMs, dump + 1));
+            EXPECT_EQ(bf.out.find("Error", dump), std::string::npos) << bf.out.substr(dump);
         }
     }
 
     std::string fifo_;
-    Child board_;
-    Child bf_;
 };
 
 TEST_F(LineFaults, EveryFamilyFailsVisiblyAndRecovers)
@@ -221,7 +193,7 @@ TEST_F(LineFaults, FlashLoadFailsVisiblyAndRecovers)
 
 TEST_F(LineFaults, HangUpWhileRunningEndsTheDebugger)
 {
-    runLoop();
+    setUpLoop();
     expectHangUp("g", true);
 }
 

@@ -19,39 +19,30 @@ namespace {
 
 using namespace quill;
 
-// The numbers of one line in the order the data writes them: each read
-// looks for its key after the previous one, so "PC" is the initial state's
-// until the final state's has been passed.
-struct Line {
-    const std::string& text;
-    size_t pos = 0;
-    bool ok = true;
+// The numbers of a line after its name, in the order the data writes them:
+// the five instruction words, the initial and the final state (R0-R15, PC,
+// GBR, SR, VBR, MACH, MACL, PR), then the four cycles (actions, fetch
+// address and value, write address and value, read address and value).
+constexpr size_t kStateNumbers = 23, kCaseNumbers = 5 + 2 * kStateNumbers + 4 * 7;
 
-    void numbers(const char* key, uint32_t* out, int count = 1)
-    {
-        pos = text.find("\"" + std::string(key) + "\":", pos);
-        ok = ok && pos != std::string::npos;
-        const char* p = ok ? text.c_str() + pos + strlen(key) + 3 : "";
-        for (int i = 0; i < count; ++i) {
-            p += strcspn(p, "0123456789"); // past "[", "," and the next key
-            char* end = nullptr;
-            out[i] = static_cast<uint32_t>(strtoull(p, &end, 10));
-            ok = ok && end != p;
-            p = end;
-        }
-        pos = ok ? static_cast<size_t>(p - text.c_str()) : text.size();
-    }
-    void state(Sh2Registers& r)
-    {
-        static const std::pair<const char*, uint32_t Sh2Registers::*> named[] = {{"PC", &Sh2Registers::pc},
-            {"GBR", &Sh2Registers::gbr}, {"SR", &Sh2Registers::sr}, {"VBR", &Sh2Registers::vbr},
-            {"MACH", &Sh2Registers::mach}, {"MACL", &Sh2Registers::macl}, {"PR", &Sh2Registers::pr}};
-        numbers("R", r.r, 16);
-        for (const auto& [key, member] : named)
-            numbers(key, &(r.*member));
-        r.sr &= kSrWritableBits;
-    }
-};
+std::vector<uint32_t> numbersOf(const std::string& text)
+{
+    std::vector<uint32_t> n;
+    const size_t opcodes = text.find("\"opcodes\"");
+    for (const char* p = text.c_str() + (opcodes == std::string::npos ? text.size() : opcodes);
+         *(p += strcspn(p, "0123456789")) != 0;)
+        n.push_back(static_cast<uint32_t>(strtoull(p, const_cast<char**>(&p), 10)));
+    return n;
+}
+
+Sh2Registers stateAt(const uint32_t* n)
+{
+    Sh2Registers r {};
+    std::copy(n, n + 16, r.r);
+    r.pc = n[16], r.gbr = n[17], r.sr = n[18] & kSrWritableBits, r.vbr = n[19];
+    r.mach = n[20], r.macl = n[21], r.pr = n[22];
+    return r;
+}
 
 // Fetches by the window rule; data reads answer the recorded value and are
 // logged with the writes: address, value, 1 for a write.
@@ -92,26 +83,23 @@ private:
 // Empty when the case passes, else why it failed.
 std::string runCase(const std::string& text)
 {
-    Line line {text};
+    const std::vector<uint32_t> n = numbersOf(text);
+    if (n.size() != kCaseNumbers)
+        return "unreadable line";
     WindowBus bus;
     Sh2Cpu cpu(bus);
-    Sh2Registers want {};
-    line.numbers("opcodes", bus.words, 5);
-    line.state(cpu.regs);
-    line.state(want);
+    std::copy(n.begin(), n.begin() + 5, bus.words);
+    cpu.regs = stateAt(&n[5]);
+    const Sh2Registers want = stateAt(&n[5 + kStateNumbers]);
     bus.pc = cpu.regs.pc;
     std::vector<uint32_t> expected;
-    for (int i = 0; i < 4; ++i) {
-        uint32_t c[7]; // actions, fetch_addr, fetch_val, write_addr, write_val, read_addr, read_val
-        line.numbers("actions", c, 7);
+    for (const uint32_t* c = &n[5 + 2 * kStateNumbers]; c < n.data() + n.size(); c += 7) {
         // A read-modify-write instruction reads before it writes.
         if (c[0] & 1)
             expected.insert(expected.end(), {c[5], bus.readValue = c[6], 0});
         if (c[0] & 2)
             expected.insert(expected.end(), {c[3], c[4], 1});
     }
-    if (!line.ok)
-        return "unreadable line";
     if (StopReason why = cpu.run(4, nullptr, false); why != StopReason::Budget)
         return "stopped early, vector " + std::to_string(cpu.vector());
     if (memcmp(&cpu.regs, &want, sizeof want) != 0)

@@ -27,8 +27,6 @@ constexpr SHORT kScreenHeight = 500; // enough that nothing scrolls away
 
 HANDLE gIn = INVALID_HANDLE_VALUE;
 HANDLE gOut = INVALID_HANDLE_VALUE;
-std::FILE* gLog = stderr;
-HANDLE gProcess = nullptr;
 std::string gLastScreen; // the console may be gone once the program ends
 
 void pressKey(WORD virtualKey, char c)
@@ -46,16 +44,13 @@ void pressKey(WORD virtualKey, char c)
     WriteConsoleInputA(gIn, r, 2, &written);
 }
 
+// Keys for text, where the two characters \r are Enter.
 void typeText(const std::string& text)
 {
     for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '\\' && i + 1 < text.size() && text[i + 1] == 'r') {
-            c = '\r';
-            ++i;
-        }
-        WORD key = c == '\r' ? VK_RETURN : static_cast<WORD>(VkKeyScanA(c) & 0xFF);
-        pressKey(key, c);
+        const bool enter = text.compare(i, 2, "\\r") == 0;
+        i += enter;
+        pressKey(enter ? VK_RETURN : static_cast<WORD>(VkKeyScanA(text[i]) & 0xFF), enter ? '\r' : text[i]);
     }
 }
 
@@ -86,13 +81,6 @@ bool see(const std::string& needle, size_t* from)
         }
         Sleep(kPollMs);
     }
-    std::string now = screenText();
-    DWORD error = GetLastError();
-    DWORD code = 0;
-    GetExitCodeProcess(gProcess, &code);
-    std::fprintf(gLog,
-        "console_driver: \"%s\" did not show; the screen holds %zu characters (error %lu), the program %s %lu\n",
-        needle.c_str(), now.size(), error, code == STILL_ACTIVE ? "runs" : "ended with", code);
     return false;
 }
 
@@ -117,7 +105,6 @@ bool attach(DWORD pid)
             for (HANDLE h : {gIn, gOut})
                 if (h != INVALID_HANDLE_VALUE)
                     CloseHandle(h);
-            gIn = gOut = INVALID_HANDLE_VALUE;
         }
         Sleep(kPollMs);
     }
@@ -141,33 +128,24 @@ int main(int argc, char** argv)
 
     // The driver's own messages go to a file: once attached, its standard
     // streams may be the program's console.
-    std::string logPath = std::string(argv[1]) + ".log";
-    gLog = std::fopen(logPath.c_str(), "w");
-    if (gLog == nullptr)
-        gLog = stderr;
-
+    std::FILE* log = std::fopen((std::string(argv[1]) + ".log").c_str(), "w");
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, nullptr,
             &startup, &process)) {
-        std::fprintf(gLog, "console_driver: cannot start %s: error %lu\n", command.c_str(), GetLastError());
+        std::fprintf(
+            log ? log : stderr, "console_driver: cannot start %s: error %lu\n", command.c_str(), GetLastError());
         return 101;
     }
-    gProcess = process.hProcess;
-    int status = 0;
-    if (!attach(process.dwProcessId)) {
-        // Wine draws a console in the display its session began with: a
-        // session begun without one has none to give.
-        std::fprintf(gLog, "console_driver: cannot attach to the console (no display?): error %lu\n", GetLastError());
-        status = 102;
-    }
+    // Wine draws a console in the display its session began with: a session
+    // begun without one has none to give.
+    int status = attach(process.dwProcessId) ? 0 : 102;
     size_t from = 0;
     for (int i = 2; i < dashes && status == 0; ++i) {
-        std::string step = argv[i];
-        if (step.rfind("see:", 0) == 0) {
-            if (!see(step.substr(4), &from))
-                status = 103;
+        const std::string step = argv[i];
+        if (step.rfind("see:", 0) == 0 && !see(step.substr(4), &from)) {
+            status = 103;
         } else if (step.rfind("type:", 0) == 0) {
             typeText(step.substr(5));
         } else if (step == "shift") {
@@ -175,15 +153,17 @@ int main(int argc, char** argv)
         } else if (step.rfind("mark:", 0) == 0) {
             if (std::FILE* mark = std::fopen(step.substr(5).c_str(), "w"))
                 std::fclose(mark);
-        } else {
-            std::fprintf(gLog, "console_driver: unknown step %s\n", step.c_str());
+        } else if (step.rfind("see:", 0) != 0) {
             status = 104;
         }
+        if (status != 0 && log != nullptr)
+            std::fprintf(log, "console_driver: step %s failed\n", step.c_str());
     }
-    if (status == 0 && WaitForSingleObject(process.hProcess, kStepTimeoutMs) != WAIT_OBJECT_0) {
-        std::fprintf(gLog, "console_driver: the program did not end\n");
+    if (status == 0 && WaitForSingleObject(process.hProcess, kStepTimeoutMs) != WAIT_OBJECT_0)
         status = 105;
-    }
+    if (status != 0 && log != nullptr)
+        std::fprintf(
+            log, "console_driver: status %d (102: no console, no display?; 105: the program did not end)\n", status);
     if (std::FILE* screen = std::fopen(argv[1], "w")) {
         screenText();
         std::fputs(gLastScreen.c_str(), screen);

@@ -1,5 +1,6 @@
-// quillsim as a process: started the way the other tests and the benchmark
-// start it, talked to through the device it prints. Every wait is bounded.
+// quillsim as a process, talked to through the device it prints. Every wait
+// is bounded, and a reply that does not come ends the test at once: the
+// exchanges after it would each wait out their bound too.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -13,11 +14,11 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "child_process.h"
 #include "support/scripted_port.h"
 
 namespace {
@@ -35,55 +36,10 @@ bool readable(int fd, int ms)
     return poll(&p, 1, ms) > 0;
 }
 
-// One line of output, each byte waited for at most 5 s.
-std::string lineFrom(int fd)
+int openDevice(const std::string& device)
 {
-    std::string line;
-    char c;
-    while (readable(fd, 5'000) && read(fd, &c, 1) == 1 && c != '\n')
-        line += c;
-    return line;
+    return open(device.c_str(), O_RDWR | O_NOCTTY);
 }
-
-// A running quillsim, its errors dropped. The shell prints its own pid, then
-// becomes quillsim, whose first line is the device path.
-struct Simulator {
-    explicit Simulator(const std::string& args)
-        : out(popen(("echo $$; exec " BF_BINARY_DIR "/quillsim " + args + " 2>/dev/null").c_str(), "r"))
-    {
-        if (out == nullptr)
-            return;
-        pid = atoi(lineFrom(fileno(out)).c_str());
-        device = lineFrom(fileno(out));
-    }
-    ~Simulator()
-    {
-        if (out != nullptr && pid > 0)
-            kill(pid, SIGKILL);
-        if (out != nullptr)
-            pclose(out);
-    }
-    int open() const { return ::open(device.c_str(), O_RDWR | O_NOCTTY); }
-    // The exit code; a simulator still running 5 s after its last output is killed (-1).
-    int exitStatus()
-    {
-        for (char drained[256];;) {
-            if (!readable(fileno(out), 5'000)) {
-                kill(pid, SIGKILL);
-                break;
-            }
-            if (read(fileno(out), drained, sizeof drained) <= 0)
-                break;
-        }
-        int status = pclose(out);
-        out = nullptr;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-    FILE* out;
-    pid_t pid = -1;
-    std::string device;
-};
 
 // Writes the request, then reads until count bytes have come or the line stays quiet for 5 s.
 Bytes ask(int fd, const Bytes& request, size_t count)
@@ -102,16 +58,17 @@ const Bytes kData {0x0D, 0x0A, 0x03, 0x11, 0x13, 0x7F, 0x1A, 0x04}; // line cont
 
 TEST(Quillsim, ServesTheBoardOnTheDeviceItPrintsToHostAfterHost)
 {
-    Simulator sim("--pty");
-    ASSERT_EQ(sim.device.rfind("/dev/", 0), 0u) << sim.device;
-    int fd = sim.open();
+    Child sim;
+    const std::string device = startQuillsim(&sim);
+    ASSERT_EQ(device.rfind("/dev/", 0), 0u) << device;
+    int fd = openDevice(device);
     EXPECT_FALSE(readable(fd, 50)); // the power-on announcement went out before anyone listened
-    EXPECT_EQ(ask(fd, {0x02, 0x02, 0x12, 0xEC, 0x03}, 8), kVersionReply);
+    ASSERT_EQ(ask(fd, {0x02, 0x02, 0x12, 0xEC, 0x03}, 8), kVersionReply);
     kill(sim.pid, SIGUSR1);
-    EXPECT_EQ(ask(fd, {}, 6), frame(0x50, {1}));
-    EXPECT_EQ(ask(fd, frame(0x01, be32(0xFFFFA000) + Bytes {8} + kData), 6), frame(0x01, {1}));
+    ASSERT_EQ(ask(fd, {}, 6), frame(0x50, {1}));
+    ASSERT_EQ(ask(fd, frame(0x01, be32(0xFFFFA000) + Bytes {8} + kData), 6), frame(0x01, {1}));
     // A stray STX and a large LEN would hold the request for 26 more bytes but for the time-out.
-    EXPECT_EQ(ask(fd, Bytes {0x02, 0x1D} + frame(0x12), 8), kVersionReply);
+    ASSERT_EQ(ask(fd, Bytes {0x02, 0x1D} + frame(0x12), 8), kVersionReply);
     // The host leaves a reply unread, a half request and the line cooked with
     // echo; the next host takes the line as it finds it.
     ASSERT_EQ(write(fd, (frame(0x12) + Bytes {0x02, 0x02}).data(), 7), 7);
@@ -126,21 +83,21 @@ TEST(Quillsim, ServesTheBoardOnTheDeviceItPrintsToHostAfterHost)
     usleep(30'000);
     kill(sim.pid, SIGUSR1); // a reset announced to nobody
     usleep(30'000);
-    fd = sim.open();
+    fd = openDevice(device);
     EXPECT_FALSE(readable(fd, 50));
-    EXPECT_EQ(ask(fd, frame(0x00, be32(0xFFFFA000) + Bytes {8}), 13), frame(0x00, kData));
+    ASSERT_EQ(ask(fd, frame(0x00, be32(0xFFFFA000) + Bytes {8}), 13), frame(0x00, kData));
     // It leaves and the next arrives while the simulator is not looking.
     ASSERT_EQ(write(fd, frame(0x13).data(), 5), 5);
     ASSERT_TRUE(readable(fd, 5'000));
     kill(sim.pid, SIGSTOP);
     close(fd);
-    fd = sim.open();
+    fd = openDevice(device);
     kill(sim.pid, SIGCONT);
     usleep(30'000);
     EXPECT_FALSE(readable(fd, 50));
-    EXPECT_EQ(ask(fd, frame(0x14), 13), frame(0x14, be32(0xFFFFB000) + be32(0xF80)));
+    ASSERT_EQ(ask(fd, frame(0x14), 13), frame(0x14, be32(0xFFFFB000) + be32(0xF80)));
     kill(sim.pid, SIGTERM); // with the host still on the line
-    EXPECT_EQ(sim.exitStatus(), 0);
+    EXPECT_EQ(waitExit(&sim, 5'000), 0);
     close(fd);
 }
 
@@ -149,15 +106,16 @@ TEST(Quillsim, ServesTheBoardOnTheDeviceItPrintsToHostAfterHost)
 // ordinary user.
 TEST(Quillsim, ExclusiveUseEndsWithTheHost)
 {
-    Simulator sim("--pty");
-    ASSERT_EQ(chmod(sim.device.c_str(), 0666), 0);
+    Child sim;
+    const std::string device = startQuillsim(&sim);
+    ASSERT_EQ(chmod(device.c_str(), 0666), 0);
     pid_t child = fork();
     if (child == 0) {
         alarm(20); // a host that hangs is ended, and the wait below with it
         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
             _exit(10);
         for (int session = 0; session < 2; ++session) {
-            int fd = sim.open();
+            int fd = openDevice(device);
             if (fd < 0 || ioctl(fd, TIOCEXCL) != 0)
                 _exit(20 + session);
             if (ask(fd, frame(0x12), 8) != kVersionReply)
@@ -175,7 +133,7 @@ TEST(Quillsim, ExclusiveUseEndsWithTheHost)
 // Flash in a file outlives the simulator, and the file is a raw image that
 // --flash loads: the program put into it runs from the default entry, 2000,
 // echoing the host's bytes until the abort switch (SIGUSR2). A file that is
-// not a flash image is never used or overwritten.
+// not a flash image, by its size, is never used or overwritten.
 TEST(Quillsim, FlashFileKeepsFlashAcrossRestarts)
 {
     const std::string path = testing::TempDir() + "quillsim_flash_" + std::to_string(getpid()) + ".bin";
@@ -185,34 +143,38 @@ TEST(Quillsim, FlashFileKeepsFlashAcrossRestarts)
                            0x3F, 0x80, 0x18, 0xAF, 0xF6, 0x00, 0x09, 0x00, 0x09} +
         be32(0xFFFFC080);
     {
-        Simulator sim("--pty --flash-file " + path);
-        int fd = sim.open();
-        EXPECT_EQ(ask(fd, frame(0x01, be32(0xFFFFA000) + Bytes {16} + Bytes(echo.begin(), echo.begin() + 16)), 6),
+        Child sim;
+        int fd = openDevice(startQuillsim(&sim, {"--flash-file", path}));
+        ASSERT_EQ(ask(fd, frame(0x01, be32(0xFFFFA000) + Bytes {16} + Bytes(echo.begin(), echo.begin() + 16)), 6),
             frame(0x01, {1}));
-        EXPECT_EQ(ask(fd, frame(0x01, be32(0xFFFFA010) + Bytes {12} + Bytes(echo.begin() + 16, echo.end())), 6),
+        ASSERT_EQ(ask(fd, frame(0x01, be32(0xFFFFA010) + Bytes {12} + Bytes(echo.begin() + 16, echo.end())), 6),
             frame(0x01, {1}));
-        EXPECT_EQ(ask(fd, frame(0x61, be32(0xFFFFA000) + be32(0x2000)), 6), frame(0x61, {1}));
+        ASSERT_EQ(ask(fd, frame(0x61, be32(0xFFFFA000) + be32(0x2000)), 6), frame(0x61, {1}));
         kill(sim.pid, SIGTERM);
-        EXPECT_EQ(sim.exitStatus(), 0);
+        EXPECT_EQ(waitExit(&sim, 5'000), 0);
         close(fd);
     }
     {
-        Simulator sim("--pty --flash " + path);
-        int fd = sim.open();
-        EXPECT_EQ(ask(fd, frame(0x00, be32(0x1FFF) + Bytes {10}), 15),
+        Child sim;
+        int fd = openDevice(startQuillsim(&sim, {"--flash", path}));
+        ASSERT_EQ(ask(fd, frame(0x00, be32(0x1FFF) + Bytes {10}), 15),
             frame(0x00, Bytes {0xFF} + Bytes(echo.begin(), echo.begin() + 9)));
-        EXPECT_EQ(ask(fd, frame(0x41), 0), Bytes {});
-        EXPECT_EQ(ask(fd, {0x78, 0x02, 0x79}, 3), (Bytes {0x78, 0x02, 0x79}));
+        ASSERT_EQ(ask(fd, frame(0x41), 0), Bytes {});
+        ASSERT_EQ(ask(fd, {0x78, 0x02, 0x79}, 3), (Bytes {0x78, 0x02, 0x79}));
         kill(sim.pid, SIGUSR2);
-        EXPECT_EQ(ask(fd, {}, 6), frame(0x41, {11}));
-        EXPECT_EQ(ask(fd, frame(0x12), 8), kVersionReply);
+        ASSERT_EQ(ask(fd, {}, 6), frame(0x41, {11}));
+        ASSERT_EQ(ask(fd, frame(0x12), 8), kVersionReply);
         close(fd);
     }
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << "not flash";
-    Simulator refused("--pty --flash-file " + path);
-    EXPECT_EQ(refused.exitStatus(), 1);
-    std::ifstream again(path, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(again), {}), "not flash");
+    // Short, and one byte longer than flash.
+    for (const std::string& notFlash : {std::string("not flash"), std::string(0x20001, 'Z')}) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << notFlash;
+        Child refused;
+        startQuillsim(&refused, {"--flash-file", path});
+        EXPECT_EQ(waitExit(&refused, 5'000), 1) << refused.out;
+        std::ifstream again(path, std::ios::binary);
+        EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(again), {}) == notFlash) << notFlash.size();
+    }
     std::remove(path.c_str());
 }
 
@@ -221,14 +183,13 @@ TEST(Quillsim, FlashFileKeepsFlashAcrossRestarts)
 // start is on the line from the first reply.
 TEST(Quillsim, PacedLineAndLineFaultsFromTheCommandLine)
 {
-    Simulator paced("--pty --baud 1200");
-    int fd = paced.open();
+    Child paced, faulty;
+    int fd = openDevice(startQuillsim(&paced, {"--baud", "1200"}));
     auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(ask(fd, frame(0x12), 8), kVersionReply);
+    ASSERT_EQ(ask(fd, frame(0x12), 8), kVersionReply);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(105));
     close(fd);
-    Simulator faulty("--pty --fault bad-checksum");
-    fd = faulty.open();
+    fd = openDevice(startQuillsim(&faulty, {"--fault", "bad-checksum"}));
     Bytes reply = ask(fd, frame(0x12), 8);
     ASSERT_EQ(reply.size(), 8u);
     EXPECT_NE(reply[6], kVersionReply[6]); // CHK
