@@ -67,29 +67,6 @@ TEST_F(Listing, OverlongSymbolNameIsCutInsideTheTextBuffer)
         "BRA     00005004            ;[00005004]:  " + longName.substr(0, kInstructionTextSize - 1 - 42));
 }
 
-// A refused DA lists nothing; a bad count still moves the address.
-TEST_F(Listing, DaArgumentErrors)
-{
-    struct Case {
-        const char *first, *second, *message;
-        uint32_t addressAfter;
-    };
-    const Case cases[] = {
-        {"zz", "3", "Invalid Address zz\n", 0x100},
-        {"0x2000", "(", "Invalid size (\n", 0x2000},
-        {"0x2000", "10001", "Invalid size 10001 (at most 10000 lines)\n", 0x2000},
-        {"0x2000", "0xFFFFFFFF", "Invalid size 0xFFFFFFFF (at most 10000 lines)\n", 0x2000},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.message);
-        daAddress = 0x100;
-        EXPECT_EQ(da(c.first, c.second), -1);
-        EXPECT_EQ(output(), c.message);
-        EXPECT_EQ(daAddress, c.addressAfter);
-        EXPECT_EQ(daCount, 10u);
-    }
-}
-
 // The largest count allowed is listed in full.
 TEST_F(Listing, DaCountBoundIsListedInFull)
 {
