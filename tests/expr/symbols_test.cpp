@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "expr/symbols.h"
+#include "support/case_file.h"
 #include "support/map_file.h"
 
 namespace {
@@ -39,52 +40,20 @@ TEST_F(Symbols, TheExamplePairThenAMissingFile)
     EXPECT_EQ(symbolValue("_main"), 0xFFFFFFFFu);
 }
 
+// Which lines make pairs: every case of map_lines.txt.
 TEST_F(Symbols, WhichLinesMakePairs)
 {
-    const std::string a1 = addressLine(0x100), a2 = addressLine(0x200);
-    std::string tabbed = a1;
-    tabbed[0] = '\t';
-    std::string lastBlankTaken = a1;  // the last of the 34 blank columns
-    lastBlankTaken[33] = '0';
-    const std::string name63(63, 'n'), name64(64, 'm');
-    struct Case {
-        std::string contents;
-        std::string loaded;  // "name@hex " for each record
-    };
-    const Case cases[] = {
-        {"  _main\r\n" + a1.substr(0, 62) + "\r\n", "_main@100 "},
-        {nameLine("x") + a1.substr(0, 62), "x@100 "},  // no final newline
-        {nameLine("x") + nameLine("y") + a1, "y@100 "},
-        {a1 + nameLine("x") + a2 + a1, "x@200 "},
-        {nameLine("x") + addressLine(0x100, 'l'), "x@100 "},
-        // Rejected: one leading space or a tab, tabs, upper-case flags, short lines.
-        {" x\n" + a1 + "\tx\n" + a1, ""},
-        {nameLine("x") + tabbed + a2, "x@200 "},
-        {nameLine("x") + lastBlankTaken + a2, "x@200 "},
-        {nameLine("x") + addressLine(0x100, 'L') + addressLine(0x200, 'G') + a2, "x@200 "},
-        {nameLine("x") + a1.substr(0, 61) + "\n" + a2, "x@200 "},
-        // A field that passes the line test but holds no number drops the pair.
-        {nameLine("x") + std::string(34, ' ') + "H'1000  " + a1.substr(42) + a2, ""},
-        // A name too long for the buffer is never cut, and its address is
-        // never given to the name that stood before it.
-        {nameLine(name63) + a1, name63 + "@100 "},
-        {nameLine("x") + nameLine(name64) + a1 + nameLine("y") + a2, "y@200 "},
-        // Lines are read in pieces of 199 characters, each tested on its own.
-        {std::string(199, 'z') + "  piece\n" + a1, "piece@100 "},
-        {nameLine("x") + std::string(199, 'z') + a1, "x@100 "},
-        {std::string(197, 'z') + "  piece\n" + a1, ""},
-    };
-    for (const Case& c : cases) {
+    for (const CaseLine& c : readCases(BF_SOURCE_DIR "/tests/expr/map_lines.txt")) {
         resetSymbols();
-        const std::string printed = loadMap(c.contents);
+        const std::string printed = loadMap(c[0]);
         std::string loaded;
         for (int i = 0; i < symbolCount; ++i) {
             char address[16];
-            std::snprintf(address, sizeof address, "@%X ", symbolTable[i].address);
-            loaded += symbolTable[i].name + std::string(address);
+            std::snprintf(address, sizeof address, "@%X", symbolTable[i].address);
+            loaded += (i > 0 ? " " : "") + std::string(symbolTable[i].name) + address;
         }
-        EXPECT_EQ(loaded, c.loaded) << c.contents;
-        EXPECT_EQ(printed, loadMessage(symbolCount, symbolAreaUsed));
+        EXPECT_EQ(loaded, c[1]) << "map_lines.txt line " << c.line;
+        EXPECT_EQ(printed, loadMessage(symbolCount, symbolAreaUsed)) << "map_lines.txt line " << c.line;
     }
 }
 
