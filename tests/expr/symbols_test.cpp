@@ -1,8 +1,8 @@
 // The map-file loader: which lines make pairs, its limits and messages, and the look-ups.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
-#include <vector>
 
 #include "expr/symbols.h"
 #include "support/case_file.h"
@@ -57,34 +57,22 @@ TEST_F(Symbols, WhichLinesMakePairs)
     }
 }
 
-// Loading stops after the line that fills the table or reaches the area limit;
-// the last name may run past the limit. The table is tested first.
+// The table's and the area's limits: every case of map_limits.txt. Name i is
+// "s" and 1000 + i, cut or padded to its length; its address is i.
 TEST_F(Symbols, Limits)
 {
-    struct Case {
-        std::vector<int> lengths;  // one pair per name length
-        std::string printed;
-    };
-    std::vector<int> crossing(254, 63);
-    crossing.insert(crossing.end(), {62, 63, 63, 5});  // 16,319, 16,383, then 16,447 bytes
-    const Case cases[] = {
-        {std::vector<int>(511, 5), loadMessage(511, 511 * 6)},
-        {std::vector<int>(512, 5), "Symbol List Full\n" + loadMessage(512, 512 * 6)},
-        {std::vector<int>(513, 5), "Symbol List Full\n" + loadMessage(512, 512 * 6)},
-        {std::vector<int>(300, 63), "Symbol Area Full\n" + loadMessage(256, 16384)},
-        {crossing, "Symbol Area Full\n" + loadMessage(257, 16447)},
-        {std::vector<int>(512, 31), "Symbol List Full\n" + loadMessage(512, 16384)},
-    };
-    for (const Case& c : cases) {
+    for (const CaseLine& c : readCases(BF_SOURCE_DIR "/tests/expr/map_limits.txt")) {
         std::string map;
-        for (size_t i = 0; i < c.lengths.size(); ++i) {
-            std::string name = std::to_string(1000 + i);
-            name.insert(name.begin(), 's');
-            name.resize(static_cast<size_t>(c.lengths[i]), '_');
-            map += nameLine(name) + addressLine(static_cast<uint32_t>(i));
-        }
+        std::istringstream runs(c[0]);
+        uint32_t i = 0;
+        for (int count, length; runs >> count && runs.ignore(1) >> length;)
+            for (int k = 0; k < count; ++k, ++i) {
+                std::string name = "s" + std::to_string(1000 + i);
+                name.resize(static_cast<size_t>(length), '_');
+                map += nameLine(name) + addressLine(i);
+            }
         resetSymbols();
-        EXPECT_EQ(loadMap(map), c.printed);
+        EXPECT_EQ(loadMap(map), c[1]) << "map_limits.txt line " << c.line;
         EXPECT_EQ(symbolValue(symbolTable[symbolCount - 1].name), static_cast<uint32_t>(symbolCount - 1));
     }
 }
