@@ -1,10 +1,11 @@
 // The map-file loader: which lines make pairs, its limits and messages, and the look-ups.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
-#include <vector>
 
 #include "expr/symbols.h"
+#include "support/case_file.h"
 #include "support/map_file.h"
 
 namespace {
@@ -28,9 +29,7 @@ TEST_F(Symbols, TheExamplePairThenAMissingFile)
                       "                                  00001000        24   func ,g\n"),
               loadMessage(1, 6));
     ASSERT_EQ(symbolCount, 1);
-    EXPECT_STREQ(symbolTable[0].name, "_main");
-    EXPECT_EQ(symbolTable[0].address, 0x1000u);
-    EXPECT_EQ(symbolTable[0].extra, 0x24u);
+    EXPECT_EQ(symbolTable[0].extra, 0x24u); // name and address: map_lines.txt
     testing::internal::CaptureStdout();
     loadSymbols(mapPath().c_str());
     std::fflush(stdout);
@@ -39,83 +38,39 @@ TEST_F(Symbols, TheExamplePairThenAMissingFile)
     EXPECT_EQ(symbolValue("_main"), 0xFFFFFFFFu);
 }
 
+// Which lines make pairs: every case of map_lines.txt.
 TEST_F(Symbols, WhichLinesMakePairs)
 {
-    const std::string a1 = addressLine(0x100), a2 = addressLine(0x200);
-    std::string tabbed = a1;
-    tabbed[0] = '\t';
-    std::string lastBlankTaken = a1;  // the last of the 34 blank columns
-    lastBlankTaken[33] = '0';
-    const std::string name63(63, 'n'), name64(64, 'm');
-    struct Case {
-        std::string contents;
-        std::string loaded;  // "name@hex " for each record
-    };
-    const Case cases[] = {
-        {"  _main\r\n" + a1.substr(0, 62) + "\r\n", "_main@100 "},
-        {nameLine("x") + a1.substr(0, 62), "x@100 "},  // no final newline
-        {nameLine("x") + nameLine("y") + a1, "y@100 "},
-        {a1 + nameLine("x") + a2 + a1, "x@200 "},
-        {nameLine("x") + addressLine(0x100, 'l'), "x@100 "},
-        // Rejected: one leading space or a tab, tabs, upper-case flags, short lines.
-        {" x\n" + a1 + "\tx\n" + a1, ""},
-        {nameLine("x") + tabbed + a2, "x@200 "},
-        {nameLine("x") + lastBlankTaken + a2, "x@200 "},
-        {nameLine("x") + addressLine(0x100, 'L') + addressLine(0x200, 'G') + a2, "x@200 "},
-        {nameLine("x") + a1.substr(0, 61) + "\n" + a2, "x@200 "},
-        // A field that passes the line test but holds no number drops the pair.
-        {nameLine("x") + std::string(34, ' ') + "H'1000  " + a1.substr(42) + a2, ""},
-        // A name too long for the buffer is never cut, and its address is
-        // never given to the name that stood before it.
-        {nameLine(name63) + a1, name63 + "@100 "},
-        {nameLine("x") + nameLine(name64) + a1 + nameLine("y") + a2, "y@200 "},
-        // Lines are read in pieces of 199 characters, each tested on its own.
-        {std::string(199, 'z') + "  piece\n" + a1, "piece@100 "},
-        {nameLine("x") + std::string(199, 'z') + a1, "x@100 "},
-        {std::string(197, 'z') + "  piece\n" + a1, ""},
-    };
-    for (const Case& c : cases) {
+    for (const CaseLine& c : readCases(BF_SOURCE_DIR "/tests/expr/map_lines.txt")) {
         resetSymbols();
-        const std::string printed = loadMap(c.contents);
+        const std::string printed = loadMap(c[0]);
         std::string loaded;
         for (int i = 0; i < symbolCount; ++i) {
             char address[16];
-            std::snprintf(address, sizeof address, "@%X ", symbolTable[i].address);
-            loaded += symbolTable[i].name + std::string(address);
+            std::snprintf(address, sizeof address, "@%X", symbolTable[i].address);
+            loaded += (i > 0 ? " " : "") + std::string(symbolTable[i].name) + address;
         }
-        EXPECT_EQ(loaded, c.loaded) << c.contents;
-        EXPECT_EQ(printed, loadMessage(symbolCount, symbolAreaUsed));
+        EXPECT_EQ(loaded, c[1]) << "map_lines.txt line " << c.line;
+        EXPECT_EQ(printed, loadMessage(symbolCount, symbolAreaUsed)) << "map_lines.txt line " << c.line;
     }
 }
 
-// Loading stops after the line that fills the table or reaches the area limit;
-// the last name may run past the limit. The table is tested first.
+// The table's and the area's limits: every case of map_limits.txt. Name i is
+// "s" and 1000 + i, cut or padded to its length; its address is i.
 TEST_F(Symbols, Limits)
 {
-    struct Case {
-        std::vector<int> lengths;  // one pair per name length
-        std::string printed;
-    };
-    std::vector<int> crossing(254, 63);
-    crossing.insert(crossing.end(), {62, 63, 63, 5});  // 16,319, 16,383, then 16,447 bytes
-    const Case cases[] = {
-        {std::vector<int>(511, 5), loadMessage(511, 511 * 6)},
-        {std::vector<int>(512, 5), "Symbol List Full\n" + loadMessage(512, 512 * 6)},
-        {std::vector<int>(513, 5), "Symbol List Full\n" + loadMessage(512, 512 * 6)},
-        {std::vector<int>(300, 63), "Symbol Area Full\n" + loadMessage(256, 16384)},
-        {crossing, "Symbol Area Full\n" + loadMessage(257, 16447)},
-        {std::vector<int>(512, 31), "Symbol List Full\n" + loadMessage(512, 16384)},
-    };
-    for (const Case& c : cases) {
+    for (const CaseLine& c : readCases(BF_SOURCE_DIR "/tests/expr/map_limits.txt")) {
         std::string map;
-        for (size_t i = 0; i < c.lengths.size(); ++i) {
-            std::string name = std::to_string(1000 + i);
-            name.insert(name.begin(), 's');
-            name.resize(static_cast<size_t>(c.lengths[i]), '_');
-            map += nameLine(name) + addressLine(static_cast<uint32_t>(i));
-        }
+        std::istringstream runs(c[0]);
+        uint32_t i = 0;
+        for (int count, length; runs >> count && runs.ignore(1) >> length;)
+            for (int k = 0; k < count; ++k, ++i) {
+                std::string name = "s" + std::to_string(1000 + i);
+                name.resize(static_cast<size_t>(length), '_');
+                map += nameLine(name) + addressLine(i);
+            }
         resetSymbols();
-        EXPECT_EQ(loadMap(map), c.printed);
+        EXPECT_EQ(loadMap(map), c[1]) << "map_limits.txt line " << c.line;
         EXPECT_EQ(symbolValue(symbolTable[symbolCount - 1].name), static_cast<uint32_t>(symbolCount - 1));
     }
 }

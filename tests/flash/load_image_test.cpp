@@ -9,21 +9,8 @@ namespace {
 
 TEST(FlashBlocks, BlockOfAtEveryBoundary)
 {
-    const std::pair<uint32_t, int> rows[] = {
-        {0x0, 0},
-        {0xFFF, 0},
-        {0x1000, 1},
-        {0x1FFF, 1},
-        {0x2000, 2},
-        {0x7FFF, 7},
-        {0x8000, 8},
-        {0xFFFF, 8},
-        {0x10000, 9},
-        {0x1FFFF, 9},
-        {0x20000, -1},
-        {0xFFFFFFFF, -1},
-        {0xFFFFA000, -1},
-    };
+    const std::pair<uint32_t, int> rows[] = {{0x0, 0}, {0xFFF, 0}, {0x1000, 1}, {0x1FFF, 1}, {0x2000, 2}, {0x7FFF, 7},
+        {0x8000, 8}, {0xFFFF, 8}, {0x10000, 9}, {0x1FFFF, 9}, {0x20000, -1}, {0xFFFFFFFF, -1}, {0xFFFFA000, -1}};
     for (const auto& [address, block] : rows)
         EXPECT_EQ(blockOf(address), block) << std::hex << address;
 }

@@ -1,6 +1,5 @@
 // The S-record reader: both passes over the records of srecords.txt, with the
-// exact messages and guard bytes around the data pass's buffer; then lines
-// longer than the line buffer.
+// exact messages and guard bytes around the data pass's buffer.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -24,11 +23,6 @@ template<typename F> std::string onFile(const std::string& text, F pass)
     pass(kPath.c_str());
     std::fflush(stdout);
     return testing::internal::GetCapturedStdout();
-}
-
-std::string range(const std::string& text, int* result, uint32_t* lowest, uint32_t* highest)
-{
-    return onFile(text, [&](const char* path) { *result = readMOTRange(path, 0, 0xFFFFFFFF, lowest, highest); });
 }
 
 TEST(SRecord, EveryCaseOfTheFile)
@@ -62,22 +56,6 @@ TEST(SRecord, EveryCaseOfTheFile)
         EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + kGuard), Bytes(kGuard, 0xA5));
         EXPECT_EQ(Bytes(bytes.end() - kGuard, bytes.end()), Bytes(kGuard, 0xA5));
     }
-}
-
-TEST(SRecord, LongLinesArriveInPiecesOfTheLineBuffer)
-{
-    // A record, then padding to exactly the buffer; the next piece is a record of its own.
-    int result = 0;
-    uint32_t lowest = 0, highest = 0;
-    std::string first = "S1071000000000000F";
-    first += std::string(kMotLineMax - first.size(), 'x');
-    EXPECT_EQ(range(first + "S1074000000000000F\n", &result, &lowest, &highest), "");
-    EXPECT_EQ(std::vector<uint32_t>({1, lowest, highest}), std::vector<uint32_t>({1, 0x1000, 0x4004}));
-    // A count asking for a line far longer than the buffer: invalid within its first piece.
-    std::string huge = "S1FF1000" + std::string(4000, '0') + "\n";
-    EXPECT_EQ(range(huge, &result, &lowest, &highest),
-        "readMOT():Error not valid S record [" + huge.substr(0, kMotLineMax) + "](size=255,strlen(s)=255)\n");
-    EXPECT_EQ(result, 0);
 }
 
 } // namespace

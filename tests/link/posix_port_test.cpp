@@ -97,21 +97,11 @@ TEST(PtyPort, AnyFlagLeftFromAnotherLineSettingRefusesTheSettings)
     struct Row {
         tcflag_t termios::*field;
         tcflag_t set, clear;
-    } rows[] = {
-        {&termios::c_cflag, CS7, CSIZE},
-        {&termios::c_cflag, PARENB, 0},
-        {&termios::c_cflag, CSTOPB, 0},
-        {&termios::c_cflag, CRTSCTS, 0},
-        {&termios::c_cflag, 0, CREAD},
-        {&termios::c_iflag, IXON, 0},
-        {&termios::c_iflag, IXOFF, 0},
-        {&termios::c_iflag, ICRNL, 0},
-        {&termios::c_iflag, ISTRIP, 0},
-        {&termios::c_lflag, ICANON, 0},
-        {&termios::c_lflag, ECHO, 0},
-        {&termios::c_lflag, ISIG, 0},
-        {&termios::c_oflag, OPOST, 0},
-    };
+    } rows[] = {{&termios::c_cflag, CS7, CSIZE}, {&termios::c_cflag, PARENB, 0}, {&termios::c_cflag, CSTOPB, 0},
+        {&termios::c_cflag, CRTSCTS, 0}, {&termios::c_cflag, 0, CREAD}, {&termios::c_iflag, IXON, 0},
+        {&termios::c_iflag, IXOFF, 0}, {&termios::c_iflag, ICRNL, 0}, {&termios::c_iflag, ISTRIP, 0},
+        {&termios::c_lflag, ICANON, 0}, {&termios::c_lflag, ECHO, 0}, {&termios::c_lflag, ISIG, 0},
+        {&termios::c_oflag, OPOST, 0}};
     for (const Row& row : rows) {
         termios t = raw;
         t.*row.field = (t.*row.field & ~row.clear) | row.set;

@@ -1,7 +1,8 @@
 // The port operations: the receive budget counted in empty polls, a device
-// that goes away, and how a port name becomes a device path.
+// that goes away, and how a port name becomes a device path (port_names.txt).
 #include <unistd.h>
 
+#include "support/case_file.h"
 #include "support/target_fixture.h"
 
 namespace {
@@ -46,27 +47,17 @@ TEST(ComGone, AVanishedDeviceEndsTheProgramAfterTheBytesAlreadyReceived)
     EXPECT_EXIT(body(), testing::ExitedWithCode(0), "^got: 12 34Serial port closed: the device has gone away.\n$");
 }
 
-// COMn is the n-th serial device, counted from 1; names that only look like
-// one are opened as they are. None of these exist, so each refusal names the path tried.
+// Every port name of port_names.txt, as opened here and as given to Windows.
 TEST_F(TargetTest, PortNamesBecomeDevicePaths)
 {
-    const std::pair<const char*, const char*> rows[] = {{"COM4000", "/dev/ttyS3999"}, {"com4001", "/dev/ttyS4000"},
-        {"COM0", "COM0"}, {"COM12x", "COM12x"}, {"sims", "sims"}};
-    for (const auto& row : rows) {
-        EXPECT_EQ(initCom(row.first, 9600), 0) << row.first;
-        EXPECT_EQ(output(), std::string("Can't open ") + row.second + ": No such file or directory\n");
+    for (const CaseLine& c : readCases(BF_SOURCE_DIR "/tests/link/port_names.txt")) {
+        SCOPED_TRACE(testing::Message() << "port_names.txt line " << c.line);
+        EXPECT_EQ(windowsDeviceName(c[0].c_str()), c[2]);
+        if (c[1] != "-") {
+            EXPECT_EQ(initCom(c[0].c_str(), 9600), 0);
+            EXPECT_EQ(output(), "Can't open " + c[1] + ": No such file or directory\n");
+        }
     }
-}
-
-// Windows knows COM10 and above only in its device namespace; everything else
-// goes to the system as typed.
-TEST(WindowsDeviceName, TwoDigitPortsGetTheDevicePrefix)
-{
-    const std::pair<const char*, const char*> rows[] = {{"COM1", "COM1"}, {"COM9", "COM9"}, {"COM10", "\\\\.\\COM10"},
-        {"com12", "\\\\.\\com12"}, {"COM256", "\\\\.\\COM256"}, {"COM01", "COM01"}, {"COM12x", "COM12x"},
-        {"COM", "COM"}, {"\\\\.\\COM12", "\\\\.\\COM12"}, {"sim", "sim"}, {"", ""}};
-    for (const auto& [name, device] : rows)
-        EXPECT_EQ(windowsDeviceName(name), device) << name;
 }
 
 } // namespace

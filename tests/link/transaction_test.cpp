@@ -1,7 +1,6 @@
 // A frame cut short, and the identification requests (identify.txt).
 #include "shell/startup.h"
 #include "support/exchange_script.h"
-#include "support/target_fixture.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 
 std::vector<CaseLine> readCases(const std::string& path)
 {
@@ -50,8 +51,12 @@ std::string unescape(const std::string& text)
 Bytes hexToBytes(const std::string& text)
 {
     Bytes bytes;
-    for (size_t i = 0; i + 1 < text.size(); i += 3)
-        bytes.push_back(static_cast<uint8_t>(std::stoi(text.substr(i, 2), nullptr, 16)));
+    std::istringstream in(text);
+    for (std::string token; in >> token;) {
+        const size_t star = token.find('*');
+        const int count = star == std::string::npos ? 1 : std::stoi(token.substr(star + 1));
+        bytes.insert(bytes.end(), count, static_cast<uint8_t>(std::stoi(token.substr(0, star), nullptr, 16)));
+    }
     return bytes;
 }
 

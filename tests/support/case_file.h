@@ -17,7 +17,7 @@ struct CaseLine {
 // The cases in the file at path; a missing file fails the running test.
 std::vector<CaseLine> readCases(const std::string& path);
 std::string unescape(const std::string& text);
-// "02 02 12 EC 03" as bytes.
+// "02 02 12 EC 03" as bytes; "FF*112" stands for 112 of them.
 Bytes hexToBytes(const std::string& text);
 // A field as a number: decimal, or hexadecimal after 0x.
 long long number(const std::string& text);

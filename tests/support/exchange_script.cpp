@@ -15,18 +15,6 @@ std::string withTmp(std::string text)
     return text;
 }
 
-// Hex bytes, "FF*112" standing for 112 of them.
-Bytes hexList(std::istringstream& in)
-{
-    Bytes out;
-    for (std::string token; in >> token;) {
-        const size_t star = token.find('*');
-        const int count = star == std::string::npos ? 1 : std::stoi(token.substr(star + 1));
-        out.insert(out.end(), count, static_cast<uint8_t>(std::stoi(token.substr(0, star), nullptr, 16)));
-    }
-    return out;
-}
-
 int codeOf(const std::string& token)
 {
     for (const CommandCodeName* row = commandCodeTable; row->code >= 0; ++row)
@@ -47,9 +35,11 @@ Bytes wireBytes(const std::string& text, int* delayPolls = nullptr)
         if (!(in >> first))
             return {};
     }
+    std::string bytes;
+    std::getline(in, bytes);
     if (first == "raw")
-        return hexList(in);
-    return frame(static_cast<uint8_t>(codeOf(first)), hexList(in));
+        return hexToBytes(bytes);
+    return frame(static_cast<uint8_t>(codeOf(first)), hexToBytes(bytes));
 }
 
 } // namespace

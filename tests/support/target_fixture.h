@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -30,11 +29,6 @@ inline Bytes be32(uint32_t v)
 inline Bytes memReadRequest(uint32_t address, uint8_t count)
 {
     return frame(MEM_READ, be32(address) + Bytes{count});
-}
-
-inline Bytes memWriteRequest(uint32_t address, const Bytes& data)
-{
-    return frame(MEM_WRITE, be32(address) + Bytes{static_cast<uint8_t>(data.size())} + data);
 }
 
 // count bytes counting up from first.
@@ -96,18 +90,6 @@ protected:
         std::string text = testing::internal::GetCapturedStdout();
         testing::internal::CaptureStdout();
         return text;
-    }
-
-    // From a fresh start unless told otherwise: one exchange, request answered
-    // by reply, made by call; the printed text.
-    std::string exchange(const Bytes& request, const Bytes& reply, const std::function<void()>& call, bool fresh = true)
-    {
-        if (fresh)
-            restart();
-        port->expect(request, reply);
-        call();
-        EXPECT_TRUE(port->finished());
-        return output();
     }
 
     ScriptedPort* port = nullptr;
