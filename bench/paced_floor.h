@@ -18,14 +18,11 @@
 
 #include <cstdint>
 
+#include "sim/line_pacer.h"
+
 namespace paced_floor {
 
-inline int64_t nowNs()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
+using quill::monotonicNs;
 
 inline void sleepNs(int64_t ns)
 {
@@ -42,7 +39,7 @@ inline void sleepNs(int64_t ns)
     for (;;) {
         pollfd p {fd, POLLIN, 0};
         poll(&p, 1, -1);
-        int64_t start = nowNs();
+        int64_t start = monotonicNs();
         ssize_t n = read(fd, buffer, sizeof buffer);
         if (n <= 0)
             _exit(0);
@@ -51,19 +48,20 @@ inline void sleepNs(int64_t ns)
             continue;
         held = 0;
         const int64_t due = start + (requestBytes + replyBytes) * byteNs;
-        if (due - nowNs() > 300000)
-            sleepNs(due - nowNs() - 300000);
-        while (nowNs() < due) { }
+        if (due - monotonicNs() > 300000)
+            sleepNs(due - monotonicNs() - 300000);
+        while (monotonicNs() < due) { }
         if (write(fd, buffer, static_cast<size_t>(replyBytes)) != replyBytes)
             _exit(0);
     }
 }
 
 // Microseconds per exchange above the wire time, over count exchanges of
-// requestBytes out and replyBytes back at baud; -1 when the pty failed.
+// requestBytes out and replyBytes back at baud (0: an unpaced line, so the
+// whole round trip); -1 when the pty failed.
 inline double excessUs(int requestBytes, int replyBytes, long baud, int count)
 {
-    const int64_t byteNs = 10 * 1000000000LL / baud;
+    const int64_t byteNs = baud > 0 ? 10 * 1000000000LL / baud : 0;
     int master = -1;
     int slave = -1;
     termios raw {};
@@ -78,7 +76,7 @@ inline double excessUs(int requestBytes, int replyBytes, long baud, int count)
     close(master);
     uint8_t request[256] = {};
     uint8_t reply[256];
-    int64_t start = nowNs();
+    int64_t start = monotonicNs();
     int done = 0;
     for (; child > 0 && done < count; ++done) {
         if (write(slave, request, static_cast<size_t>(requestBytes)) != requestBytes)
@@ -96,7 +94,7 @@ inline double excessUs(int requestBytes, int replyBytes, long baud, int count)
         if (got < replyBytes)
             break;
     }
-    double elapsedNs = static_cast<double>(nowNs() - start);
+    double elapsedNs = static_cast<double>(monotonicNs() - start);
     close(slave);
     if (child > 0) {
         kill(child, SIGTERM);
